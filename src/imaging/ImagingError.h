@@ -1,0 +1,31 @@
+#pragma once
+// Errors of the picture decoders and encoders.
+#include <string>
+
+#include "archive/Error.h"
+
+namespace velorina {
+
+namespace messages {
+inline constexpr const char* kUnknownPictureType = "Άγνωστος τύπος εικόνας: %s";
+inline constexpr const char* kWZFileNotFound = "Το αρχείο WZ δεν βρέθηκε";
+inline constexpr const char* kInvalidPicture = "Invalid picture data";
+}  // namespace messages
+
+// A picture that cannot be read: unknown type, damaged or hostile data, sizes
+// beyond what the bytes or the limits allow. The context's detail says what.
+class EInvalidGraphic : public Error {
+ public:
+  using Error::Error;
+};
+
+// The run-length formats' error class: missing source, bad dimensions.
+class EWZException : public Error {
+ public:
+  using Error::Error;
+};
+
+// Throws EInvalidGraphic with the generic message and `detail`.
+[[noreturn]] void throwInvalidPicture(const std::string& source, const std::string& detail);
+
+}  // namespace velorina
