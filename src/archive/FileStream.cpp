@@ -14,7 +14,8 @@ namespace velorina {
 namespace {
 
 [[noreturn]] void throwOpen(const char* pattern, const std::string& path, const std::string& why) {
-  throw EFOpenError(formatMessage(pattern, {path, why}), ErrorContext{path, std::nullopt, std::nullopt, {}});
+  // The message names the file already.
+  throw EFOpenError(formatMessage(pattern, {path, why}));
 }
 
 }  // namespace

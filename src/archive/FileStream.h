@@ -29,6 +29,9 @@ class FileStream final : public Stream {
   std::string name() const override { return path_; }
 
   int fd() const noexcept { return fd_; }
+  // Names the file differently in messages (for example the program's real path
+  // instead of /proc/self/exe).
+  void setDisplayName(std::string name) { path_ = std::move(name); }
   // Flushes the file's data to the disk; throws EStreamError on failure.
   void sync();
 

@@ -1,0 +1,21 @@
+// velorina: the player. Shows the world it carries behind its own executable.
+#include <cstdio>
+#include <stdexcept>
+
+#include "shell/Player.h"
+
+int main(int argc, char** argv) {
+  velorina::PlayerOptions options;
+  try {
+    options = velorina::parsePlayerOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::invalid_argument& e) {
+    std::fprintf(stderr, "velorina: %s\n%s", e.what(), velorina::kPlayerUsage);
+    return 1;
+  }
+  if (options.help) {
+    std::fputs(velorina::kPlayerUsage, stdout);
+    return 0;
+  }
+  velorina::Player player(options, velorina::programFile(argv[0]), velorina::programPath(argv[0]));
+  return player.run();
+}

@@ -1,0 +1,64 @@
+#include "shell/PlayerOptions.h"
+
+#include <stdexcept>
+
+namespace velorina {
+
+const char* const kPlayerUsage =
+    "usage: velorina [WORLD [--lump NAME]] [--windowed] [--headless] [--frames N]\n"
+    "\n"
+    "Shows the world this program carries, or WORLD (a packed player or a world\n"
+    "archive). Arrow keys and the numeric keypad walk and turn; Escape quits.\n"
+    "\n"
+    "  --lump NAME        the map lump of an archive WORLD (default: the header's map)\n"
+    "  --windowed         a window instead of the full screen\n"
+    "  --headless         no display: read the world, print a summary and exit\n"
+    "                     (automatic when there is no display)\n"
+    "  --frames N         stop after N frames\n";
+
+namespace {
+
+int parseCount(const std::string& option, const std::string& value) {
+  std::size_t used = 0;
+  int n = 0;
+  try {
+    n = std::stoi(value, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used != value.size() || n < 0) throw std::invalid_argument(option + " needs a whole number, not \"" + value + "\"");
+  return n;
+}
+
+}  // namespace
+
+PlayerOptions parsePlayerOptions(const std::vector<std::string>& args) {
+  PlayerOptions o;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw std::invalid_argument(a + " needs a value");
+      return args[++i];
+    };
+    if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--windowed") {
+      o.display = DisplayKind::Windowed;
+    } else if (a == "--headless") {
+      o.display = DisplayKind::Headless;
+    } else if (a == "--lump") {
+      o.lump = value();
+    } else if (a == "--frames") {
+      o.frames = parseCount(a, value());
+    } else if (!a.empty() && a[0] == '-') {
+      throw std::invalid_argument("unknown option " + a);
+    } else if (o.world.empty()) {
+      o.world = a;
+    } else {
+      throw std::invalid_argument("more than one WORLD given: " + a);
+    }
+  }
+  return o;
+}
+
+}  // namespace velorina

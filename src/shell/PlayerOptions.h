@@ -1,0 +1,25 @@
+#pragma once
+// Command-line options of the player.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velorina {
+
+enum class DisplayKind { Automatic, Windowed, FullScreen, Headless };
+
+struct PlayerOptions {
+  std::string world;  // empty: the world this program carries
+  std::string lump;   // map lump of an archive world; empty: the header's map name
+  DisplayKind display = DisplayKind::Automatic;
+  std::optional<int> frames;  // stop after this many frames
+  bool help = false;
+};
+
+// Parses argv[1..]; throws std::invalid_argument with a one-line message.
+PlayerOptions parsePlayerOptions(const std::vector<std::string>& args);
+
+extern const char* const kPlayerUsage;
+
+}  // namespace velorina

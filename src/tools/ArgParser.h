@@ -1,0 +1,46 @@
+#pragma once
+// A small command-line parser for the toolbox: positional arguments, options that
+// take a value ("--level max", "--level=max", "-o FILE") and flags.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/Commands.h"
+
+namespace velorina::tools {
+
+// A mistake in the command line; the message is one line.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct ParsedArgs {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string, std::less<>> values;
+  std::set<std::string, std::less<>> flags;
+  bool help = false;
+
+  std::optional<std::string> value(std::string_view name) const;
+  bool flag(std::string_view name) const { return flags.contains(name); }
+};
+
+// Throws UsageError for an unknown option or an option without its value.
+ParsedArgs parseArgs(const Args& args, std::initializer_list<std::string_view> valueOptions,
+                     std::initializer_list<std::string_view> flagOptions = {});
+
+// Number parsing with messages that name the option.
+float parseFloat(std::string_view option, const std::string& text);
+std::uint32_t parseUnsigned(std::string_view option, const std::string& text);
+std::int64_t parseInteger(std::string_view option, const std::string& text);
+
+// Prints a failure the way every command does: one line on stderr. Returns 1.
+int reportFailure(const std::string& line);
+
+}  // namespace velorina::tools

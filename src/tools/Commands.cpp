@@ -1,0 +1,46 @@
+#include "tools/Commands.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace velorina::tools {
+
+namespace {
+
+struct Command {
+  std::string_view name;
+  std::string_view summary;
+  int (*run)(const Args&);
+};
+
+// One line per subcommand.
+constexpr Command kCommands[] = {
+    {"wad", "list, extract, create and add to world archives", runWadCommand},
+    {"pack", "make a player with an embedded world, or show a packed header", runPackCommand},
+};
+
+void printUsage(std::FILE* out) {
+  std::fprintf(out,
+               "usage: velorina-tool COMMAND [ARGS...]\n"
+               "       velorina-tool COMMAND --help\n\ncommands:\n");
+  for (const auto& c : kCommands) {
+    std::fprintf(out, "  %-14.*s %.*s\n", static_cast<int>(c.name.size()), c.name.data(),
+                 static_cast<int>(c.summary.size()), c.summary.data());
+  }
+}
+
+}  // namespace
+
+int dispatch(const Args& argv) {
+  if (argv.empty() || argv[0] == "--help" || argv[0] == "-h" || argv[0] == "help") {
+    printUsage(argv.empty() ? stderr : stdout);
+    return argv.empty() ? 1 : 0;
+  }
+  for (const auto& c : kCommands) {
+    if (argv[0] == c.name) return c.run(Args(argv.begin() + 1, argv.end()));
+  }
+  std::fprintf(stderr, "velorina-tool: unknown command \"%s\" (see velorina-tool --help)\n", argv[0].c_str());
+  return 1;
+}
+
+}  // namespace velorina::tools

@@ -1,0 +1,121 @@
+// velorina-tool wad: list, extract, create and add to world archives.
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "archive/AtomicFile.h"
+#include "archive/FileStream.h"
+#include "archive/Wad.h"
+#include "archive/WadWriter.h"
+#include "tools/ArgParser.h"
+#include "tools/Commands.h"
+
+namespace velorina::tools {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: velorina-tool wad list ARCHIVE\n"
+    "       velorina-tool wad extract ARCHIVE NAME [-o FILE]\n"
+    "       velorina-tool wad create ARCHIVE [--strip K] [--level LEVEL] FILE...\n"
+    "       velorina-tool wad add ARCHIVE FILE [--name LUMP] [--strip K] [--level LEVEL]\n"
+    "\n"
+    "  list     prints the entry names, one per line, in the archive's sorted order\n"
+    "  extract  writes the entry's uncompressed bytes to FILE or to standard output;\n"
+    "           NAME may address an entry of a nested archive as OUTER|INNER\n"
+    "  create   writes a new archive of the FILEs, each entry named by its path\n"
+    "           without the first K characters (default 0)\n"
+    "  add      adds FILE as entry LUMP (default: FILE's path without the first K\n"
+    "           characters), replacing an entry of that name; creates the archive\n"
+    "           when it does not exist\n"
+    "  LEVEL    none, fastest, default or max (default: max)\n";
+
+TCompressionLevel parseLevel(const ParsedArgs& p) {
+  const auto text = p.value("--level").value_or("max");
+  if (text == "none") return TCompressionLevel::clNone;
+  if (text == "fastest") return TCompressionLevel::clFastest;
+  if (text == "default") return TCompressionLevel::clDefault;
+  if (text == "max") return TCompressionLevel::clMax;
+  throw UsageError("--level must be none, fastest, default or max, not \"" + text + "\"");
+}
+
+std::size_t parseStrip(const ParsedArgs& p) {
+  const auto text = p.value("--strip");
+  return text ? parseUnsigned("--strip", *text) : 0;
+}
+
+// Shows a percentage on a terminal for work on many files.
+ProgressHandler terminalProgress(const char* what) {
+  if (!::isatty(STDERR_FILENO)) return {};
+  return [what](ProgressStage stage, int percent) {
+    if (stage == ProgressStage::Working) std::fprintf(stderr, "\r%s: %3d%%", what, percent);
+    if (stage == ProgressStage::Done) std::fprintf(stderr, "\r%s: done\n", what);
+  };
+}
+
+void expectPositional(const ParsedArgs& p, std::size_t min, std::size_t max, const char* shape) {
+  if (p.positional.size() < min || p.positional.size() > max) throw UsageError(std::string("usage: velorina-tool wad ") + shape);
+}
+
+int list(const ParsedArgs& p) {
+  expectPositional(p, 1, 1, "list ARCHIVE");
+  TWad wad(p.positional[0]);
+  for (const auto& name : wad.Names()) {
+    std::fwrite(name.data(), 1, name.size(), stdout);
+    std::fputc('\n', stdout);
+  }
+  return 0;
+}
+
+int extract(const ParsedArgs& p) {
+  expectPositional(p, 2, 2, "extract ARCHIVE NAME [-o FILE]");
+  TWad wad(p.positional[0]);
+  const ByteBuffer bytes = wad.ReadEntry(p.positional[1]);
+  if (auto out = p.value("-o")) {
+    AtomicFileWriter writer(*out);
+    writer.stream().writeBytes(bytes);
+    writer.commit();
+  } else if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
+    throw UsageError("cannot write to standard output");
+  }
+  return 0;
+}
+
+int create(const ParsedArgs& p) {
+  if (p.positional.size() < 1) throw UsageError("usage: velorina-tool wad create ARCHIVE [--strip K] [--level LEVEL] FILE...");
+  const std::vector<std::string> files(p.positional.begin() + 1, p.positional.end());
+  createArchiveFile(p.positional[0], files, parseStrip(p), parseLevel(p), terminalProgress("create"));
+  return 0;
+}
+
+int add(const ParsedArgs& p) {
+  expectPositional(p, 2, 2, "add ARCHIVE FILE [--name LUMP] [--strip K] [--level LEVEL]");
+  FileStream source(p.positional[1], FileMode::Read);
+  const std::string lump = p.value("--name").value_or(p.positional[1]);
+  writeLumpToArchiveFile(p.positional[0], source, lump, parseStrip(p), parseLevel(p));
+  return 0;
+}
+
+}  // namespace
+
+int runWadCommand(const Args& args) {
+  try {
+    const ParsedArgs p = parseArgs(args, {"-o", "--strip", "--level", "--name"});
+    if (p.help || p.positional.empty()) {
+      std::fputs(kUsage, p.help ? stdout : stderr);
+      return p.help ? 0 : 1;
+    }
+    const std::string verb = p.positional[0];
+    ParsedArgs rest = p;
+    rest.positional.erase(rest.positional.begin());
+    if (verb == "list") return list(rest);
+    if (verb == "extract") return extract(rest);
+    if (verb == "create") return create(rest);
+    if (verb == "add") return add(rest);
+    throw UsageError("unknown wad command \"" + verb + "\" (list, extract, create, add)");
+  } catch (const UsageError& e) {
+    return reportFailure(std::string("velorina-tool wad: ") + e.what());
+  }
+}
+
+}  // namespace velorina::tools
