@@ -225,7 +225,10 @@ std::uint8_t Bitmap::nearestIndex(std::uint8_t r, std::uint8_t g, std::uint8_t b
 
 bool operator==(const Bitmap& a, const Bitmap& b) {
   if (a.width_ != b.width_ || a.height_ != b.height_ || a.format_ != b.format_) return false;
-  if (isIndexed(a.format_) && a.palette_ != b.palette_) return false;
+  if (isIndexed(a.format_)) {
+    if (a.paletteCount_ != b.paletteCount_) return false;
+    if (!std::equal(a.palette_.begin(), a.palette_.begin() + a.paletteCount_, b.palette_.begin())) return false;
+  }
   for (int y = 0; y < a.height_; ++y) {
     for (int x = 0; x < a.width_; ++x) {
       if (a.rawPixel(x, y) != b.rawPixel(x, y)) return false;

@@ -95,6 +95,8 @@ class Bitmap {
   // entries in use.
   std::uint8_t nearestIndex(std::uint8_t r, std::uint8_t g, std::uint8_t b) const noexcept;
 
+  // Same size, format and stored pixels, and for indexed formats the same palette
+  // entries in use.
   friend bool operator==(const Bitmap& a, const Bitmap& b);
 
  private:
