@@ -1,0 +1,80 @@
+#include "imaging/WZFormat.h"
+
+#include "archive/FileStream.h"
+#include "archive/LittleEndian.h"
+#include "imaging/ImagingError.h"
+#include "imaging/PixelConversion.h"
+
+namespace velorina::wz {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& source, const std::string& detail) {
+  throw EWZException(detail, ErrorContext{source, {}, {}, {}});
+}
+
+void checkSize(int width, int height, const std::string& source) {
+  if (width <= 0 || height <= 0) {
+    fail(source, "WZ picture size " + std::to_string(width) + "x" + std::to_string(height) + " is not positive");
+  }
+  if (width > kMaxWidth) {
+    fail(source, "WZ picture width " + std::to_string(width) + " is above " + std::to_string(kMaxWidth));
+  }
+}
+
+}  // namespace
+
+Bitmap readHeader(std::span<const std::uint8_t> bytes, const std::string& source) {
+  if (bytes.size() < kHeaderSize) fail(source, "WZ header is cut short");
+  int width = loadLE<std::int16_t>(bytes.data());
+  int height = loadLE<std::int16_t>(bytes.data() + 2);
+  checkSize(width, height, source);
+  Bitmap out(width, height, PixelFormat::Bits8);
+  for (std::size_t i = 0; i < 256; ++i) {
+    const std::uint8_t* e = bytes.data() + 4 + 4 * i;
+    out.palette()[i] = {e[0], e[1], e[2], 0};  // the flags byte is not used
+  }
+  out.setPaletteCount(256);
+  return out;
+}
+
+Bitmap prepareForSaving(const Bitmap& bitmap) {
+  checkSize(bitmap.width(), bitmap.height(), {});
+  if (bitmap.height() > 32767) fail({}, "WZ picture height " + std::to_string(bitmap.height()) + " is above 32767");
+  return convertPixelFormat(bitmap, PixelFormat::Bits8);
+}
+
+void writeHeader(const Bitmap& bitmap, ByteBuffer& out) {
+  std::size_t at = out.size();
+  out.resize(at + kHeaderSize);
+  storeLE<std::int16_t>(out.data() + at, static_cast<std::int16_t>(bitmap.width()));
+  storeLE<std::int16_t>(out.data() + at + 2, static_cast<std::int16_t>(bitmap.height()));
+  for (std::size_t i = 0; i < 256; ++i) {
+    const PaletteEntry& e = bitmap.palette()[i];
+    std::uint8_t* p = out.data() + at + 4 + 4 * i;
+    p[0] = e.r, p[1] = e.g, p[2] = e.b, p[3] = e.flags;
+  }
+}
+
+std::span<const std::uint8_t> remainingBytes(Stream& source, ByteBuffer& storage) {
+  std::int64_t start = source.position();
+  auto count = static_cast<std::size_t>(std::max<std::int64_t>(0, source.size() - start));
+  auto view = source.view(start, count);
+  if (view.size() == count && count > 0) {
+    source.seek(0, SeekOrigin::End);
+    return view;
+  }
+  storage.resize(count);
+  source.readExact(storage.data(), count);
+  return storage;
+}
+
+ByteBuffer readWholeFile(const std::string& path) {
+  if (!isRegularFile(path)) throw EWZException(messages::kWZFileNotFound, ErrorContext{path, {}, {}, {}});
+  FileStream file(path, FileMode::Read);
+  ByteBuffer bytes;
+  remainingBytes(file, bytes);
+  return bytes;
+}
+
+}  // namespace velorina::wz
