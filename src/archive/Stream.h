@@ -19,6 +19,13 @@ class Stream {
   Stream(const Stream&) = delete;
   Stream& operator=(const Stream&) = delete;
 
+ protected:
+  // Streams that own only memory may move.
+  Stream(Stream&&) = default;
+  Stream& operator=(Stream&&) = default;
+
+ public:
+
   // Moves up to count bytes from the position and advances it by the bytes moved;
   // returns that count (0 at or past the end).
   virtual std::size_t read(void* buffer, std::size_t count) = 0;
