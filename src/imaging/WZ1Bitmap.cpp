@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "imaging/StreamBytes.h"
 #include "imaging/WZFormat.h"
 
 namespace velorina {
@@ -41,7 +42,7 @@ ByteBuffer TWZ1Bitmap::encode() const {
 
 void TWZ1Bitmap::LoadFromStream(Stream& source) {
   ByteBuffer storage;
-  decode(wz::remainingBytes(source, storage), source.name());
+  decode(remainingBytes(source, storage), source.name());
 }
 
 void TWZ1Bitmap::LoadFromFile(const std::string& path) { decode(wz::readWholeFile(path), path); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "imaging/StreamBytes.h"
 #include "imaging/WZFormat.h"
 
 namespace velorina {
@@ -55,7 +56,7 @@ ByteBuffer TWZ2Bitmap::encode() const {
 
 void TWZ2Bitmap::LoadFromStream(Stream& source) {
   ByteBuffer storage;
-  decode(wz::remainingBytes(source, storage), source.name());
+  decode(remainingBytes(source, storage), source.name());
 }
 
 void TWZ2Bitmap::LoadFromFile(const std::string& path) { decode(wz::readWholeFile(path), path); }

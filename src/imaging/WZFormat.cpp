@@ -4,6 +4,7 @@
 #include "archive/LittleEndian.h"
 #include "imaging/ImagingError.h"
 #include "imaging/PixelConversion.h"
+#include "imaging/StreamBytes.h"
 
 namespace velorina::wz {
 
@@ -54,19 +55,6 @@ void writeHeader(const Bitmap& bitmap, ByteBuffer& out) {
     std::uint8_t* p = out.data() + at + 4 + 4 * i;
     p[0] = e.r, p[1] = e.g, p[2] = e.b, p[3] = e.flags;
   }
-}
-
-std::span<const std::uint8_t> remainingBytes(Stream& source, ByteBuffer& storage) {
-  std::int64_t start = source.position();
-  auto count = static_cast<std::size_t>(std::max<std::int64_t>(0, source.size() - start));
-  auto view = source.view(start, count);
-  if (view.size() == count && count > 0) {
-    source.seek(0, SeekOrigin::End);
-    return view;
-  }
-  storage.resize(count);
-  source.readExact(storage.data(), count);
-  return storage;
 }
 
 ByteBuffer readWholeFile(const std::string& path) {

@@ -27,10 +27,6 @@ Bitmap prepareForSaving(const Bitmap& bitmap);
 // Appends the header of an 8-bit bitmap to `out`.
 void writeHeader(const Bitmap& bitmap, ByteBuffer& out);
 
-// The stream from its position to its end, in place when it keeps its bytes in
-// memory; `storage` holds them otherwise.
-std::span<const std::uint8_t> remainingBytes(Stream& source, ByteBuffer& storage);
-
 // Opens a file for the formats' LoadFromFile; EWZException "Το αρχείο WZ δεν
 // βρέθηκε" when it does not exist.
 ByteBuffer readWholeFile(const std::string& path);

@@ -3,9 +3,11 @@
 #include <zlib.h>
 
 #include "archive/CompressedBlock.h"
+#include "archive/LittleEndian.h"
 #include "imaging/BmpCodec.h"
 #include "imaging/ImagingError.h"
 #include "imaging/PixelConversion.h"
+#include "imaging/StreamBytes.h"
 
 namespace velorina {
 
@@ -46,36 +48,32 @@ void filterRows(Bitmap& bitmap, RowFilter direction) noexcept {
   }
 }
 
-void TZBitmap::LoadFromStream(Stream& source) {
-  const std::string name = source.name();
-  const std::int64_t start = source.position();
-  const std::int64_t end = source.size();
-  if (end - start < 4) throwInvalidPicture(name, "compressed bitmap is shorter than its size word");
-  source.setPosition(end - 4);
-  const std::uint32_t inflatedSize = source.readU32();
-  const auto compressedSize = static_cast<std::size_t>(end - 4 - start);
-  if (inflatedSize > kMaxInflated) throwInvalidPicture(name, "inflated size " + std::to_string(inflatedSize) + " is too large");
+void TZBitmap::decode(std::span<const std::uint8_t> bytes, const std::string& source) {
+  if (bytes.size() < 4) throwInvalidPicture(source, "compressed bitmap is shorter than its size word");
+  const std::uint32_t inflatedSize = loadLE<std::uint32_t>(bytes.data() + bytes.size() - 4);
+  const auto compressed = bytes.first(bytes.size() - 4);
+  if (inflatedSize > kMaxInflated) {
+    throwInvalidPicture(source, "inflated size " + std::to_string(inflatedSize) + " is too large");
+  }
+  Bitmap image;
   try {
-    checkDeclaredLength(inflatedSize, compressedSize, name);
-    ByteBuffer stored;
-    std::span<const std::uint8_t> compressed = source.view(start, compressedSize);
-    if (compressed.size() != compressedSize) {
-      stored.resize(compressedSize);
-      source.setPosition(start);
-      source.readExact(stored.data(), compressedSize);
-      compressed = stored;
-    }
+    checkDeclaredLength(inflatedSize, compressed.size(), source);
     ByteBuffer file;
     Inflater inflater;
-    inflater.inflate(compressed, inflatedSize, file, name);
-    bitmap_ = readBmp(file, name);
+    inflater.inflate(compressed, inflatedSize, file, source);
+    image = readBmp(file, source);
   } catch (const EInvalidGraphic&) {
     throw;
   } catch (const Error& e) {
-    throwInvalidPicture(name, std::string("compressed bitmap: ") + e.what() + " (" + e.context().detail + ")");
+    throwInvalidPicture(source, std::string("compressed bitmap: ") + e.what() + " (" + e.context().detail + ")");
   }
-  source.setPosition(end);
-  filterRows(bitmap_, RowFilter::Undo);
+  filterRows(image, RowFilter::Undo);
+  bitmap_ = std::move(image);
+}
+
+void TZBitmap::LoadFromStream(Stream& source) {
+  ByteBuffer storage;
+  decode(remainingBytes(source, storage), source.name());
 }
 
 void TZBitmap::SaveToStream(Stream& target) const {

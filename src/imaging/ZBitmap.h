@@ -8,6 +8,9 @@
 // (mod 256) from the byte to its left; in 24-bit rows every byte from the fourth
 // on holds its difference from the same channel of the pixel to its left. 1- and
 // 4-bit rows are stored as they are; other formats are saved as 24 bits.
+#include <span>
+#include <string>
+
 #include "archive/CompressionLevel.h"
 #include "archive/Stream.h"
 #include "imaging/Bitmap.h"
@@ -32,6 +35,8 @@ class TZBitmap {
   // compressed bytes could inflate to, when the zlib stream is damaged or ends
   // before that size, or when the inflated bytes are not a valid bitmap file.
   void LoadFromStream(Stream& source);
+  // The same for a whole stored picture held in memory.
+  void decode(std::span<const std::uint8_t> bytes, const std::string& source);
   // Writes at the stream's position, then appends the size word at its end.
   void SaveToStream(Stream& target) const;
 
