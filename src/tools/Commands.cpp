@@ -17,6 +17,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"wad", "list, extract, create and add to world archives", runWadCommand},
     {"pack", "make a player with an embedded world, or show a packed header", runPackCommand},
+    {"image", "show a picture's size and format, or convert it", runImageCommand},
 };
 
 void printUsage(std::FILE* out) {

@@ -12,5 +12,6 @@ using Args = std::vector<std::string>;
 
 int runWadCommand(const Args& args);
 int runPackCommand(const Args& args);
+int runImageCommand(const Args& args);
 
 }  // namespace velorina::tools
