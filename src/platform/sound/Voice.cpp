@@ -3,35 +3,74 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace velorina {
 
 namespace {
 
-constexpr float kFractionScale = 1.0f / 4294967296.0f;
+// The fraction of a 32.32 cursor as a float in [0, 1), from its top 24 fraction
+// bits: a signed conversion, which is one instruction where an unsigned one is not.
+inline float fractionOf(std::uint64_t cursor) noexcept {
+  constexpr float kScale = 1.0f / 16777216.0f;
+  return static_cast<float>(static_cast<std::int32_t>((cursor >> 8) & 0xFFFFFFu)) * kScale;
+}
 
-// Linear interpolation between neighbouring frames; `cursor` is 32.32 fixed point.
-void mixMono(const float* in, float* out, std::size_t frames, std::uint64_t& cursor, std::uint64_t step,
-             float left, float right) noexcept {
+// Linear interpolation between neighbouring frames of one lane (`Stride` floats
+// apart), written contiguously; `cursor` is 32.32 fixed point.
+template <std::size_t Stride>
+void resampleScalar(const float* __restrict in, float* __restrict out, std::size_t frames, std::uint64_t cursor,
+                    std::uint64_t step) noexcept {
   for (std::size_t f = 0; f < frames; ++f) {
-    const std::size_t i = cursor >> 32;
-    const float frac = static_cast<float>(cursor & 0xFFFFFFFFu) * kFractionScale;
-    const float s = in[i] + (in[i + 1] - in[i]) * frac;
-    out[2 * f] += s * left;
-    out[2 * f + 1] += s * right;
+    const std::size_t i = (cursor >> 32) * Stride;
+    const float a = in[i];
+    out[f] = a + (in[i + Stride] - a) * fractionOf(cursor);
     cursor += step;
   }
 }
 
-void mixStereo(const float* in, float* out, std::size_t frames, std::uint64_t& cursor, std::uint64_t step,
-               float left, float right) noexcept {
+#if defined(__SSE2__)
+// Four output frames at a time. The low 32 bits of the four cursors are kept in
+// one integer vector: they wrap by themselves, so the fractions need no masking.
+template <std::size_t Stride>
+void resampleLane(const float* __restrict in, float* __restrict out, std::size_t frames, std::uint64_t cursor,
+                  std::uint64_t step) noexcept {
+  const std::size_t quads = frames / 4;
+  __m128i fraction = _mm_setr_epi32(static_cast<int>(cursor), static_cast<int>(cursor + step),
+                                    static_cast<int>(cursor + 2 * step), static_cast<int>(cursor + 3 * step));
+  const __m128i advance = _mm_set1_epi32(static_cast<int>(4 * step));
+  const __m128 scale = _mm_set1_ps(1.0f / 16777216.0f);
+  for (std::size_t q = 0; q < quads; ++q) {
+    const std::size_t i0 = (cursor >> 32) * Stride;
+    const std::size_t i1 = ((cursor + step) >> 32) * Stride;
+    const std::size_t i2 = ((cursor + 2 * step) >> 32) * Stride;
+    const std::size_t i3 = ((cursor + 3 * step) >> 32) * Stride;
+    const __m128 a = _mm_setr_ps(in[i0], in[i1], in[i2], in[i3]);
+    const __m128 b = _mm_setr_ps(in[i0 + Stride], in[i1 + Stride], in[i2 + Stride], in[i3 + Stride]);
+    const __m128 frac = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srli_epi32(fraction, 8)), scale);
+    _mm_storeu_ps(out + 4 * q, _mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), frac)));
+    fraction = _mm_add_epi32(fraction, advance);
+    cursor += 4 * step;
+  }
+  resampleScalar<Stride>(in, out + 4 * quads, frames - 4 * quads, cursor, step);
+}
+#else
+template <std::size_t Stride>
+void resampleLane(const float* __restrict in, float* __restrict out, std::size_t frames, std::uint64_t cursor,
+                  std::uint64_t step) noexcept {
+  resampleScalar<Stride>(in, out, frames, cursor, step);
+}
+#endif
+
+// Adds gained samples into interleaved stereo; kept apart from the resampling so
+// that the compiler can vectorise it.
+void addStereo(const float* __restrict left, const float* __restrict right, float* __restrict out,
+               std::size_t frames, float leftGain, float rightGain) noexcept {
   for (std::size_t f = 0; f < frames; ++f) {
-    const std::size_t i = cursor >> 32;
-    const float frac = static_cast<float>(cursor & 0xFFFFFFFFu) * kFractionScale;
-    const float l = in[2 * i] + (in[2 * i + 2] - in[2 * i]) * frac;
-    const float r = in[2 * i + 1] + (in[2 * i + 3] - in[2 * i + 1]) * frac;
-    out[2 * f] += l * left;
-    out[2 * f + 1] += r * right;
-    cursor += step;
+    out[2 * f] += left[f] * leftGain;
+    out[2 * f + 1] += right[f] * rightGain;
   }
 }
 
@@ -41,7 +80,8 @@ Voice::Voice(std::unique_ptr<WaveReader> reader)
     : reader_(std::move(reader)),
       lanes_(std::min(reader_->format().channels, 2)),
       frequency_(reader_->format().sampleRate),
-      frames_((kChunkFrames + 2) * static_cast<std::size_t>(lanes_)) {
+      frames_((kChunkFrames + 2) * static_cast<std::size_t>(lanes_)),
+      resampled_(kBlockFrames * 2) {
   if (reader_->format().channels > 2) scratch_.resize(kChunkFrames * static_cast<std::size_t>(reader_->format().channels));
 }
 
@@ -147,12 +187,19 @@ void Voice::mixInto(std::span<float> stereo, int outputRate) noexcept {
     }
     const std::size_t run = std::min<std::uint64_t>(total - done, (limit - cursor_ + step - 1) / step);
     float* out = stereo.data() + 2 * done;
-    if (lanes_ == 1) {
-      mixMono(frames_.data(), out, run, cursor_, step, left, right);
+    const std::size_t lanes = static_cast<std::size_t>(lanes_);
+    float* leftLane = resampled_.data();
+    float* rightLane = lanes == 1 ? leftLane : resampled_.data() + kBlockFrames;
+    const std::size_t block = std::min(run, kBlockFrames);
+    if (lanes == 1) {
+      resampleLane<1>(frames_.data(), leftLane, block, cursor_, step);
     } else {
-      mixStereo(frames_.data(), out, run, cursor_, step, left, right);
+      resampleLane<2>(frames_.data(), leftLane, block, cursor_, step);
+      resampleLane<2>(frames_.data() + 1, rightLane, block, cursor_, step);
     }
-    done += run;
+    addStereo(leftLane, rightLane, out, block, left, right);
+    cursor_ += step * block;
+    done += block;
   }
   publishPosition();
 }

@@ -18,6 +18,8 @@ class Voice {
  public:
   // Decoded frames kept per voice, beyond the two carried over for interpolation.
   static constexpr std::size_t kChunkFrames = 2048;
+  // Output frames resampled at a time before the gains are applied.
+  static constexpr std::size_t kBlockFrames = 256;
 
   explicit Voice(std::unique_ptr<WaveReader> reader);
 
@@ -58,6 +60,7 @@ class Voice {
 
   std::vector<float> frames_;   // lanes_ floats per frame
   std::vector<float> scratch_;  // decoder output for waves of more than two channels
+  std::vector<float> resampled_;  // one block per lane, resampled to the output rate
   std::size_t count_ = 0;       // frames held in frames_
   std::uint64_t cursor_ = 0;    // 32.32 fixed-point frame position in frames_
   std::int64_t base_ = 0;       // frames streamed before frames_[0]

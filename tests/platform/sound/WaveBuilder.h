@@ -9,13 +9,16 @@
 
 namespace velorina::testing {
 
-inline void appendTag(std::vector<std::uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+// Byte by byte: GCC 12 at -O3 warns falsely about vector::insert into an empty vector.
+inline void appendTag(std::vector<std::uint8_t>& out, const char* tag) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(tag[i]));
+}
 
 template <typename T>
 void append(std::vector<std::uint8_t>& out, T value) {
   std::uint8_t bytes[sizeof(T)];
   storeLE(bytes, value);
-  out.insert(out.end(), bytes, bytes + sizeof(T));
+  for (auto b : bytes) out.push_back(b);
 }
 
 // 16-bit PCM; samples are interleaved when channels > 1.
