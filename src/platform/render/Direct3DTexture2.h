@@ -1,0 +1,63 @@
+#pragma once
+// A device texture: the picture a scene object is painted with, kept as 32-bit
+// ARGB texels (0xAARRGGBB) that every device backend can read, together with the
+// surface's source colour key and the transparency switch.
+//
+// Colour keying: a texel whose RGB equals the effective key is not drawn while
+// the device's COLORKEYENABLE state is on. The effective key is the surface's own
+// source colour key when one is set, otherwise TransparentColor while the
+// Transparent switch is on, otherwise none. The alpha byte takes no part in the
+// comparison: surfaces made from 24-bit pictures have no meaningful alpha.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace velorina {
+
+class Bitmap;
+
+class TDirect3DTexture2 {
+ public:
+  static constexpr std::uint32_t kMaxSide = 4096;
+
+  // Copies width * height texels, row by row from the top. Throws ERenderError when
+  // a side is 0 or above kMaxSide or the span holds a different number of texels.
+  TDirect3DTexture2(std::uint32_t width, std::uint32_t height, std::span<const std::uint32_t> argb);
+
+  std::uint32_t width() const { return width_; }
+  std::uint32_t height() const { return height_; }
+  std::span<const std::uint32_t> texels() const { return texels_; }
+
+  // The surface's source colour key (low and high value alike), RGB in 0x00RRGGBB.
+  void SetColorKey(std::uint32_t rgb) { colorKey_ = rgb & 0xFFFFFFu; ++revision_; }
+  void ClearColorKey() { colorKey_.reset(); ++revision_; }
+  std::optional<std::uint32_t> ColorKey() const { return colorKey_; }
+
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool on) { transparent_ = on; ++revision_; }
+  std::uint32_t TransparentColor() const { return transparentColor_; }
+  void SetTransparentColor(std::uint32_t rgb) { transparentColor_ = rgb & 0xFFFFFFu; ++revision_; }
+
+  // The key that drawing honours (see the class comment), if any.
+  std::optional<std::uint32_t> effectiveColorKey() const;
+
+  // Grows with every change that affects how the texture draws, so a backend that
+  // keeps a converted copy knows when to refresh it.
+  std::uint64_t revision() const { return revision_; }
+
+  // A copy of the surface as 32-bit ARGB texels, row by row from the top.
+  std::vector<std::uint32_t> TextureToBitmap() const { return texels_; }
+
+ private:
+  std::uint32_t width_;
+  std::uint32_t height_;
+  std::vector<std::uint32_t> texels_;
+  std::optional<std::uint32_t> colorKey_;
+  bool transparent_ = false;
+  std::uint32_t transparentColor_ = 0;
+  std::uint64_t revision_ = 0;
+};
+
+}  // namespace velorina

@@ -1,0 +1,170 @@
+#include "platform/render/software/Rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace velorina::software {
+
+namespace {
+
+constexpr int kSubpixelBits = 4;
+constexpr std::int64_t kSubpixel = 1 << kSubpixelBits;
+constexpr int kQuantities = 2 + kAttributeCount;  // z, 1/w, then each attribute / w
+constexpr int kColorAttributes = 7;              // diffuse rgba and specular rgb
+
+std::int64_t floorDiv(std::int64_t n, std::int64_t d) {  // d > 0
+  std::int64_t q = n / d;
+  if ((n % d != 0) && (n < 0)) --q;
+  return q;
+}
+
+std::int64_t ceilDiv(std::int64_t n, std::int64_t d) { return -floorDiv(-n, d); }
+
+PixelInput toInput(const float* q, float w) {
+  return {q[2] * w, q[3] * w, q[4] * w, q[5] * w, q[6] * w, q[7] * w, q[8] * w, q[9] * w, q[10] * w};
+}
+
+struct Edge {
+  std::int64_t dx, dy, xa, ya;
+  std::int64_t threshold;  // 0 for top and left edges, 1 otherwise
+};
+
+Edge makeEdge(std::int64_t xa, std::int64_t ya, std::int64_t xb, std::int64_t yb) {
+  const std::int64_t dx = xb - xa, dy = yb - ya;
+  // With the clockwise order used below, left edges run upwards and top edges run
+  // to the right.
+  const bool topLeft = dy < 0 || (dy == 0 && dx > 0);
+  return {dx, dy, xa, ya, topLeft ? 0 : 1};
+}
+
+// Narrows [lo, hi] to the samples of row py on the inner side of the edge.
+// Answers false when the row has no such sample.
+bool narrow(const Edge& e, std::int64_t py, std::int64_t& lo, std::int64_t& hi) {
+  const std::int64_t c = e.dx * (py * kSubpixel - e.ya) + e.dy * e.xa;
+  const std::int64_t a = -e.dy * kSubpixel;
+  if (a > 0) {
+    lo = std::max(lo, ceilDiv(e.threshold - c, a));
+  } else if (a < 0) {
+    hi = std::min(hi, floorDiv(c - e.threshold, -a));
+  } else if (c < e.threshold) {
+    return false;
+  }
+  return lo <= hi;
+}
+
+}  // namespace
+
+void Rasterizer::writeSample(std::int32_t x, std::int32_t y, float z, const PixelInput& in,
+                             const PixelPipeline& pipe) {
+  if (x < scissor_.x0 || x >= scissor_.x1 || y < scissor_.y0 || y >= scissor_.y1) return;
+  const bool depth = pipe.depthTest && target_->hasDepth();
+  float* zb = depth ? target_->depthRow(y) + x : nullptr;
+  if (depth && !compare(pipe.depthFunc, z, *zb)) return;
+  std::uint32_t argb;
+  if (!pipe.shade(in, argb)) return;
+  std::uint32_t* cb = target_->colorRow(y) + x;
+  *cb = pipe.blendOver(argb, *cb);
+  if (depth && pipe.depthWrite) *zb = z;
+}
+
+void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                              const PixelPipeline& pipe, Interpolation interp, Shading shading) {
+  const ScreenVertex* v[3] = {&a, &b, &c};
+  std::int64_t X[3], Y[3];
+  for (int i = 0; i < 3; ++i) {
+    X[i] = std::llround(double(v[i]->x) * kSubpixel);
+    Y[i] = std::llround(double(v[i]->y) * kSubpixel);
+  }
+  const std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+  if (area == 0) return;
+  if (area < 0) {  // make the order clockwise on screen (y grows downwards)
+    std::swap(v[1], v[2]);
+    std::swap(X[1], X[2]);
+    std::swap(Y[1], Y[2]);
+  }
+
+  // Plane equations q(x, y) = q0 + dqdx (x - x0) + dqdy (y - y0) from the snapped positions.
+  float fx[3], fy[3], q[3][kQuantities];
+  for (int i = 0; i < 3; ++i) {
+    fx[i] = float(X[i]) / kSubpixel;
+    fy[i] = float(Y[i]) / kSubpixel;
+    const float w = interp == Interpolation::Perspective ? v[i]->rhw : 1.0f;
+    q[i][0] = v[i]->z;
+    q[i][1] = w;
+    for (int k = 0; k < kAttributeCount; ++k) {
+      const bool flatColor = shading == Shading::Flat && k < kColorAttributes;
+      q[i][2 + k] = (flatColor ? a.attr[k] : v[i]->attr[k]) * w;
+    }
+  }
+  const float dx1 = fx[1] - fx[0], dy1 = fy[1] - fy[0], dx2 = fx[2] - fx[0], dy2 = fy[2] - fy[0];
+  const float invDet = 1.0f / (dx1 * dy2 - dx2 * dy1);
+  float dqdx[kQuantities], dqdy[kQuantities];
+  for (int k = 0; k < kQuantities; ++k) {
+    const float d1 = q[1][k] - q[0][k], d2 = q[2][k] - q[0][k];
+    dqdx[k] = (d1 * dy2 - d2 * dy1) * invDet;
+    dqdy[k] = (d2 * dx1 - d1 * dx2) * invDet;
+  }
+
+  const Edge edges[3] = {makeEdge(X[0], Y[0], X[1], Y[1]), makeEdge(X[1], Y[1], X[2], Y[2]),
+                         makeEdge(X[2], Y[2], X[0], Y[0])};
+  const std::int64_t yMin = std::max<std::int64_t>(ceilDiv(std::min({Y[0], Y[1], Y[2]}), kSubpixel), scissor_.y0);
+  const std::int64_t yMax =
+      std::min<std::int64_t>(floorDiv(std::max({Y[0], Y[1], Y[2]}), kSubpixel), scissor_.y1 - 1);
+  const bool depth = pipe.depthTest && target_->hasDepth();
+
+  for (std::int64_t py = yMin; py <= yMax; ++py) {
+    std::int64_t lo = scissor_.x0, hi = scissor_.x1 - 1;
+    if (!narrow(edges[0], py, lo, hi) || !narrow(edges[1], py, lo, hi) || !narrow(edges[2], py, lo, hi)) continue;
+    float val[kQuantities];
+    const float ox = float(lo) - fx[0], oy = float(py) - fy[0];
+    for (int k = 0; k < kQuantities; ++k) val[k] = q[0][k] + dqdx[k] * ox + dqdy[k] * oy;
+    std::uint32_t* colorRow = target_->colorRow(std::int32_t(py));
+    float* depthRow = depth ? target_->depthRow(std::int32_t(py)) : nullptr;
+    for (std::int64_t px = lo; px <= hi; ++px) {
+      const float z = val[0];
+      if (!depth || compare(pipe.depthFunc, z, depthRow[px])) {
+        std::uint32_t argb;
+        if (pipe.shade(toInput(val, 1.0f / val[1]), argb)) {
+          colorRow[px] = pipe.blendOver(argb, colorRow[px]);
+          if (depth && pipe.depthWrite) depthRow[px] = z;
+        }
+      }
+      for (int k = 0; k < kQuantities; ++k) val[k] += dqdx[k];
+    }
+  }
+}
+
+void Rasterizer::drawLine(const ScreenVertex& a, const ScreenVertex& b, const PixelPipeline& pipe,
+                          std::int32_t size) {
+  const float dx = b.x - a.x, dy = b.y - a.y;
+  // One step per sample along the major axis; wide lines overlap their blocks so
+  // that no diagonal gaps open between them.
+  const auto steps = std::int32_t(std::ceil(std::max(std::fabs(dx), std::fabs(dy))));
+  for (std::int32_t i = 0; i <= steps; ++i) {
+    const float t = steps == 0 ? 0.0f : float(i) / float(steps);
+    ScreenVertex p;
+    p.x = a.x + dx * t;
+    p.y = a.y + dy * t;
+    p.z = a.z + (b.z - a.z) * t;
+    // Perspective-correct along the line: interpolate a / w and 1 / w.
+    p.rhw = a.rhw + (b.rhw - a.rhw) * t;
+    const float w = p.rhw != 0.0f ? 1.0f / p.rhw : 0.0f;
+    for (int k = 0; k < kAttributeCount; ++k) {
+      p.attr[k] = (a.attr[k] * a.rhw + (b.attr[k] * b.rhw - a.attr[k] * a.rhw) * t) * w;
+    }
+    drawPoint(p, pipe, size);
+  }
+}
+
+void Rasterizer::drawPoint(const ScreenVertex& v, const PixelPipeline& pipe, std::int32_t size) {
+  const float offset = float(size - 1) * 0.5f;
+  const auto x0 = std::int32_t(std::floor(v.x - offset + 0.5f));
+  const auto y0 = std::int32_t(std::floor(v.y - offset + 0.5f));
+  const PixelInput in{v.attr[0], v.attr[1], v.attr[2], v.attr[3], v.attr[4],
+                      v.attr[5], v.attr[6], v.attr[7], v.attr[8]};
+  for (std::int32_t y = y0; y < y0 + size; ++y)
+    for (std::int32_t x = x0; x < x0 + size; ++x) writeSample(x, y, v.z, in, pipe);
+}
+
+}  // namespace velorina::software

@@ -1,0 +1,439 @@
+#include "platform/render/software/SoftwareDevice.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "platform/render/Direct3DTexture2.h"
+#include "platform/render/RenderError.h"
+
+namespace velorina {
+
+using namespace software;
+
+namespace {
+
+using enum D3DRENDERSTATETYPE;
+using enum D3DTEXTURESTAGESTATETYPE;
+
+constexpr std::uint32_t kNonFinite = 1u << 31;  // outcode bit: the vertex cannot be drawn
+constexpr std::uint32_t kSupersample = 2;       // samples per pixel side when antialiasing
+constexpr std::uint32_t kMaxSupersampledSide = 4096;
+
+// Stored worlds pass some states straight through; a value outside the published
+// set falls back to the device default rather than to undefined behaviour.
+template <class E>
+E decode(std::uint32_t value, E low, E high, E fallback) {
+  return (value >= d3dValue(low) && value <= d3dValue(high)) ? static_cast<E>(value) : fallback;
+}
+
+D3DCMPFUNC decodeCompare(std::uint32_t v, D3DCMPFUNC fallback) {
+  return decode(v, D3DCMPFUNC::D3DCMP_NEVER, D3DCMPFUNC::D3DCMP_ALWAYS, fallback);
+}
+
+D3DBLEND decodeBlend(std::uint32_t v, D3DBLEND fallback) {
+  return decode(v, D3DBLEND::D3DBLEND_ZERO, D3DBLEND::D3DBLEND_BOTHINVSRCALPHA, fallback);
+}
+
+D3DTEXTUREOP decodeOp(std::uint32_t v) {
+  return decode(v, D3DTEXTUREOP::D3DTOP_DISABLE, D3DTEXTUREOP::D3DTOP_ADDSMOOTH, D3DTEXTUREOP::D3DTOP_DISABLE);
+}
+
+D3DTEXTUREADDRESS decodeAddress(std::uint32_t v) {
+  return decode(v, D3DTEXTUREADDRESS::D3DTADDRESS_WRAP, D3DTEXTUREADDRESS::D3DTADDRESS_BORDER,
+                D3DTEXTUREADDRESS::D3DTADDRESS_WRAP);
+}
+
+// Point for POINT and for values outside the set; every other filter samples bilinearly.
+TextureFilter decodeFilter(std::uint32_t v) { return (v >= 2 && v <= 5) ? TextureFilter::Bilinear : TextureFilter::Point; }
+
+bool readsTexture(std::uint32_t arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; }
+
+float channelOf(D3DCOLOR c, int shift) { return float((c >> shift) & 0xFF); }
+
+}  // namespace
+
+SoftwareDevice::SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthBuffer depth)
+    : target_((width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
+                  ? throw ERenderError("Cannot create render target",
+                                       ("size " + std::to_string(width) + " x " +
+                                                  std::to_string(height) + " is outside 1 .. " +
+                                                  std::to_string(kMaxSide)))
+                  : width,
+              height, depth == DepthBuffer::Attached) {
+  viewport_ = {0, 0, width, height, 0.0f, 1.0f};
+  resetStates();
+}
+
+void SoftwareDevice::resetStates() {
+  renderStates_.fill(0);
+  auto set = [this](D3DRENDERSTATETYPE s, std::uint32_t v) { renderStates_[d3dValue(s)] = v; };
+  set(D3DRENDERSTATE_ANTIALIAS, d3dValue(D3DANTIALIASMODE::D3DANTIALIAS_NONE));
+  set(D3DRENDERSTATE_TEXTUREPERSPECTIVE, 1);
+  set(D3DRENDERSTATE_ZENABLE, target_.hasDepth() ? 1 : 0);
+  set(D3DRENDERSTATE_FILLMODE, d3dValue(D3DFILLMODE::D3DFILL_SOLID));
+  set(D3DRENDERSTATE_SHADEMODE, d3dValue(D3DSHADEMODE::D3DSHADE_GOURAUD));
+  set(D3DRENDERSTATE_ZWRITEENABLE, 1);
+  set(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
+  set(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_ZERO));
+  set(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_CCW));
+  set(D3DRENDERSTATE_ZFUNC, d3dValue(D3DCMPFUNC::D3DCMP_LESSEQUAL));
+  set(D3DRENDERSTATE_ALPHAFUNC, d3dValue(D3DCMPFUNC::D3DCMP_ALWAYS));
+  set(D3DRENDERSTATE_TEXTUREFACTOR, 0xFFFFFFFFu);
+  set(D3DRENDERSTATE_CLIPPING, 1);
+  set(D3DRENDERSTATE_LIGHTING, 1);
+
+  stageStates_.fill(0);
+  auto tss = [this](D3DTEXTURESTAGESTATETYPE s, std::uint32_t v) { stageStates_[d3dValue(s)] = v; };
+  tss(D3DTSS_COLOROP, d3dValue(D3DTEXTUREOP::D3DTOP_MODULATE));
+  tss(D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  tss(D3DTSS_COLORARG2, D3DTA_CURRENT);
+  tss(D3DTSS_ALPHAOP, d3dValue(D3DTEXTUREOP::D3DTOP_SELECTARG1));
+  tss(D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  tss(D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+  tss(D3DTSS_ADDRESS, d3dValue(D3DTEXTUREADDRESS::D3DTADDRESS_WRAP));
+  tss(D3DTSS_ADDRESSU, d3dValue(D3DTEXTUREADDRESS::D3DTADDRESS_WRAP));
+  tss(D3DTSS_ADDRESSV, d3dValue(D3DTEXTUREADDRESS::D3DTADDRESS_WRAP));
+  tss(D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_POINT));
+  tss(D3DTSS_MINFILTER, d3dValue(D3DTEXTUREMINFILTER::D3DTFN_POINT));
+  tss(D3DTSS_MIPFILTER, d3dValue(D3DTEXTUREMIPFILTER::D3DTFP_NONE));
+}
+
+D3DRESULT SoftwareDevice::SetViewport(const D3DVIEWPORT7& vp) {
+  const std::uint64_t right = std::uint64_t(vp.dwX) + vp.dwWidth;
+  const std::uint64_t bottom = std::uint64_t(vp.dwY) + vp.dwHeight;
+  if (vp.dwWidth == 0 || vp.dwHeight == 0 || right > target_.width() || bottom > target_.height() ||
+      !std::isfinite(vp.dvMinZ) || !std::isfinite(vp.dvMaxZ)) {
+    return D3DRESULT::D3DERR_INVALIDCALL;
+  }
+  viewport_ = vp;
+  return D3DRESULT::D3D_OK;
+}
+
+D3DRESULT SoftwareDevice::SetMaterial(const D3DMATERIAL7& material) {
+  material_ = material;
+  return D3DRESULT::D3D_OK;
+}
+
+D3DRESULT SoftwareDevice::SetTransform(D3DTRANSFORMSTATETYPE which, const D3DMATRIX& m) {
+  switch (which) {
+    case D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_WORLD: world_ = m; break;
+    case D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW: view_ = m; break;
+    case D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION: projection_ = m; break;
+    default: return D3DRESULT::D3DERR_INVALIDCALL;
+  }
+  combinedDirty_ = true;
+  return D3DRESULT::D3D_OK;
+}
+
+D3DMATRIX SoftwareDevice::GetTransform(D3DTRANSFORMSTATETYPE which) const {
+  switch (which) {
+    case D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_WORLD: return world_;
+    case D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW: return view_;
+    case D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION: return projection_;
+  }
+  return D3DMATRIX::identity();
+}
+
+D3DRESULT SoftwareDevice::SetRenderState(D3DRENDERSTATETYPE state, std::uint32_t value) {
+  const auto index = d3dValue(state);
+  if (index >= kRenderStateCount) return D3DRESULT::D3DERR_INVALIDCALL;
+  renderStates_[index] = value;
+  if (state == D3DRENDERSTATE_ANTIALIAS) applyAntialias();
+  return D3DRESULT::D3D_OK;
+}
+
+std::uint32_t SoftwareDevice::GetRenderState(D3DRENDERSTATETYPE state) const {
+  const auto index = d3dValue(state);
+  return index < kRenderStateCount ? renderStates_[index] : 0;
+}
+
+D3DRESULT SoftwareDevice::SetTextureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE state,
+                                               std::uint32_t value) {
+  const auto index = d3dValue(state);
+  if (stage != 0 || index >= kStageStateCount) return D3DRESULT::D3DERR_INVALIDCALL;
+  stageStates_[index] = value;
+  if (state == D3DTSS_ADDRESS) {
+    stageStates_[d3dValue(D3DTSS_ADDRESSU)] = value;
+    stageStates_[d3dValue(D3DTSS_ADDRESSV)] = value;
+  }
+  return D3DRESULT::D3D_OK;
+}
+
+std::uint32_t SoftwareDevice::GetTextureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE state) const {
+  const auto index = d3dValue(state);
+  return (stage == 0 && index < kStageStateCount) ? stageStates_[index] : 0;
+}
+
+void SoftwareDevice::applyAntialias() {
+  const bool on = renderStates_[d3dValue(D3DRENDERSTATE_ANTIALIAS)] != 0;
+  const bool fits = target_.width() <= kMaxSupersampledSide && target_.height() <= kMaxSupersampledSide;
+  target_.setScale(on && fits ? kSupersample : 1);
+}
+
+SampleRect SoftwareDevice::viewportSamples() const {
+  const auto s = std::int32_t(target_.scale());
+  return {std::int32_t(viewport_.dwX) * s, std::int32_t(viewport_.dwY) * s,
+          std::int32_t(viewport_.dwX + viewport_.dwWidth) * s, std::int32_t(viewport_.dwY + viewport_.dwHeight) * s};
+}
+
+D3DRESULT SoftwareDevice::Clear(std::span<const D3DRECT> rects, std::uint32_t flags, D3DCOLOR color, float z,
+                                std::uint32_t /*stencil*/) {
+  if ((flags & D3DCLEAR_ZBUFFER) && !target_.hasDepth()) return D3DRESULT::D3DERR_INVALIDCALL;
+  const SampleRect vp = viewportSamples();
+  const auto s = std::int32_t(target_.scale());
+  const D3DRECT whole{vp.x0 / s, vp.y0 / s, vp.x1 / s, vp.y1 / s};
+  const std::span<const D3DRECT> list = rects.empty() ? std::span<const D3DRECT>(&whole, 1) : rects;
+  const float depth = std::clamp(std::isnan(z) ? 1.0f : z, 0.0f, 1.0f);
+  for (const D3DRECT& r : list) {
+    // Clamp in pixels first so that the scaling below cannot overflow.
+    const SampleRect pix{std::clamp(r.x1, vp.x0 / s, vp.x1 / s), std::clamp(r.y1, vp.y0 / s, vp.y1 / s),
+                         std::clamp(r.x2, vp.x0 / s, vp.x1 / s), std::clamp(r.y2, vp.y0 / s, vp.y1 / s)};
+    if (pix.x0 >= pix.x1 || pix.y0 >= pix.y1) continue;
+    const SampleRect rs{pix.x0 * s, pix.y0 * s, pix.x1 * s, pix.y1 * s};
+    if (flags & D3DCLEAR_TARGET) target_.fillColor(rs, color | 0xFF000000u);
+    if (flags & D3DCLEAR_ZBUFFER) target_.fillDepth(rs, depth);
+  }
+  return D3DRESULT::D3D_OK;
+}
+
+D3DRESULT SoftwareDevice::BeginScene() {
+  if (inScene_) return D3DRESULT::D3DERR_SCENE_IN_SCENE;
+  inScene_ = true;
+  return D3DRESULT::D3D_OK;
+}
+
+D3DRESULT SoftwareDevice::EndScene() {
+  if (!inScene_) return D3DRESULT::D3DERR_SCENE_NOT_IN_SCENE;
+  inScene_ = false;
+  return D3DRESULT::D3D_OK;
+}
+
+D3DRESULT SoftwareDevice::SetTexture(std::uint32_t stage, TDirect3DTexture2* texture) {
+  if (stage != 0) return D3DRESULT::D3DERR_INVALIDCALL;
+  texture_ = texture;
+  return D3DRESULT::D3D_OK;
+}
+
+D3DRESULT SoftwareDevice::ReadRenderTarget(std::span<std::uint32_t> out) {
+  if (out.size() < std::size_t(target_.width()) * target_.height()) return D3DRESULT::D3DERR_INVALIDCALL;
+  target_.resolve(out);
+  return D3DRESULT::D3D_OK;
+}
+
+void SoftwareDevice::updateTransform() {
+  if (!combinedDirty_) return;
+  combined_ = multiply(multiply(world_, view_), projection_);
+  combinedDirty_ = false;
+}
+
+void SoftwareDevice::preparePipeline(PixelPipeline& p) const {
+  auto rs = [this](D3DRENDERSTATETYPE s) { return renderStates_[d3dValue(s)]; };
+  auto tss = [this](D3DTEXTURESTAGESTATETYPE s) { return stageStates_[d3dValue(s)]; };
+
+  p.color = {tss(D3DTSS_COLORARG1), tss(D3DTSS_COLORARG2), decodeOp(tss(D3DTSS_COLOROP))};
+  p.alpha = {tss(D3DTSS_ALPHAARG1), tss(D3DTSS_ALPHAARG2), decodeOp(tss(D3DTSS_ALPHAOP))};
+  // A disabled colour operation disables the whole stage, alpha included.
+  if (p.color.op == D3DTEXTUREOP::D3DTOP_DISABLE) p.alpha.op = D3DTEXTUREOP::D3DTOP_DISABLE;
+  const bool colorReads = p.color.op != D3DTEXTUREOP::D3DTOP_DISABLE &&
+                          (readsTexture(p.color.arg1) || readsTexture(p.color.arg2));
+  const bool alphaReads = p.alpha.op != D3DTEXTUREOP::D3DTOP_DISABLE &&
+                          (readsTexture(p.alpha.arg1) || readsTexture(p.alpha.arg2));
+  p.useTexture = texture_ != nullptr && (colorReads || alphaReads);
+  p.texture = {};
+  if (texture_ != nullptr) {
+    p.texture.texels = texture_->texels().data();
+    p.texture.width = std::int32_t(texture_->width());
+    p.texture.height = std::int32_t(texture_->height());
+    const auto key = texture_->effectiveColorKey();
+    p.texture.hasKey = rs(D3DRENDERSTATE_COLORKEYENABLE) != 0 && key.has_value();
+    p.texture.keyRgb = key.value_or(0);
+    p.texture.addressU = decodeAddress(tss(D3DTSS_ADDRESSU));
+    p.texture.addressV = decodeAddress(tss(D3DTSS_ADDRESSV));
+  }
+  p.filter = decodeFilter(tss(D3DTSS_MAGFILTER));
+  p.textureFactor = rs(D3DRENDERSTATE_TEXTUREFACTOR);
+  p.specular = rs(D3DRENDERSTATE_SPECULARENABLE) != 0;
+  p.alphaTest = rs(D3DRENDERSTATE_ALPHATESTENABLE) != 0;
+  p.alphaFunc = decodeCompare(rs(D3DRENDERSTATE_ALPHAFUNC), D3DCMPFUNC::D3DCMP_ALWAYS);
+  p.alphaRef = rs(D3DRENDERSTATE_ALPHAREF) & 0xFF;
+  p.depthTest = rs(D3DRENDERSTATE_ZENABLE) != 0 && target_.hasDepth();
+  p.depthWrite = rs(D3DRENDERSTATE_ZWRITEENABLE) != 0;
+  p.depthFunc = decodeCompare(rs(D3DRENDERSTATE_ZFUNC), D3DCMPFUNC::D3DCMP_LESSEQUAL);
+  p.blend = rs(D3DRENDERSTATE_ALPHABLENDENABLE) != 0;
+  p.srcBlend = decodeBlend(rs(D3DRENDERSTATE_SRCBLEND), D3DBLEND::D3DBLEND_ONE);
+  p.destBlend = decodeBlend(rs(D3DRENDERSTATE_DESTBLEND), D3DBLEND::D3DBLEND_ZERO);
+}
+
+void SoftwareDevice::transformVertices(std::span<const D3DLVERTEX> vertices) {
+  updateTransform();
+  const D3DMATRIX& m = combined_;
+  clipVertices_.resize(vertices.size());
+  outcodes_.resize(vertices.size());
+  for (std::size_t i = 0; i < vertices.size(); ++i) {
+    const D3DLVERTEX& v = vertices[i];
+    ClipVertex& c = clipVertices_[i];
+    c.x = v.x * m._11 + v.y * m._21 + v.z * m._31 + m._41;
+    c.y = v.x * m._12 + v.y * m._22 + v.z * m._32 + m._42;
+    c.z = v.x * m._13 + v.y * m._23 + v.z * m._33 + m._43;
+    c.w = v.x * m._14 + v.y * m._24 + v.z * m._34 + m._44;
+    c.attr[0] = channelOf(v.color, 16);
+    c.attr[1] = channelOf(v.color, 8);
+    c.attr[2] = channelOf(v.color, 0);
+    c.attr[3] = channelOf(v.color, 24);
+    c.attr[4] = channelOf(v.specular, 16);
+    c.attr[5] = channelOf(v.specular, 8);
+    c.attr[6] = channelOf(v.specular, 0);
+    c.attr[7] = v.tu;
+    c.attr[8] = v.tv;
+    const bool finite = std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z) && std::isfinite(c.w) &&
+                        std::isfinite(v.tu) && std::isfinite(v.tv);
+    outcodes_[i] = finite ? clipper_.outcode(c) : kNonFinite;
+  }
+}
+
+ScreenVertex SoftwareDevice::project(const ClipVertex& v) const {
+  const float s = float(target_.scale());
+  const float rhw = 1.0f / v.w;
+  const float nx = v.x * rhw, ny = v.y * rhw, nz = v.z * rhw;
+  ScreenVertex o;
+  // Pixel centres lie at integers; with s x s samples per pixel the samples sit
+  // symmetrically about the pixel centre.
+  o.x = s * (float(viewport_.dwX) + (nx + 1.0f) * 0.5f * float(viewport_.dwWidth)) + (s - 1.0f) * 0.5f;
+  o.y = s * (float(viewport_.dwY) + (1.0f - ny) * 0.5f * float(viewport_.dwHeight)) + (s - 1.0f) * 0.5f;
+  o.z = viewport_.dvMinZ + nz * (viewport_.dvMaxZ - viewport_.dvMinZ);
+  o.rhw = rhw;
+  std::copy(std::begin(v.attr), std::end(v.attr), o.attr);
+  return o;
+}
+
+void SoftwareDevice::drawFilledPolygon(ClipPolygon& poly, int count, const PixelPipeline& pipe) {
+  const auto interp = renderStates_[d3dValue(D3DRENDERSTATE_TEXTUREPERSPECTIVE)] != 0 ? Interpolation::Perspective
+                                                                                      : Interpolation::Affine;
+  const auto shading = renderStates_[d3dValue(D3DRENDERSTATE_SHADEMODE)] == d3dValue(D3DSHADEMODE::D3DSHADE_FLAT)
+                           ? Shading::Flat
+                           : Shading::Gouraud;
+  std::array<ScreenVertex, kMaxClipVertices + 3> sv;
+  for (int i = 0; i < count; ++i) sv[i] = project(poly[i]);
+  // Minification or magnification, judged over the whole polygon.
+  PixelPipeline local = pipe;
+  if (pipe.useTexture) {
+    float screen = 0, texels = 0;
+    for (int i = 1; i + 1 < count; ++i) {
+      screen += (sv[i].x - sv[0].x) * (sv[i + 1].y - sv[0].y) - (sv[i + 1].x - sv[0].x) * (sv[i].y - sv[0].y);
+      texels += (sv[i].attr[7] - sv[0].attr[7]) * (sv[i + 1].attr[8] - sv[0].attr[8]) -
+                (sv[i + 1].attr[7] - sv[0].attr[7]) * (sv[i].attr[8] - sv[0].attr[8]);
+    }
+    texels *= float(pipe.texture.width) * float(pipe.texture.height);
+    const auto minFilter = decodeFilter(stageStates_[d3dValue(D3DTSS_MINFILTER)]);
+    if (std::fabs(texels) > std::fabs(screen)) local.filter = minFilter;
+  }
+  // Each polygon of a flat-shaded triangle keeps the colour of the triangle's first vertex.
+  for (int i = 1; i + 1 < count; ++i) {
+    ScreenVertex first = sv[0];
+    rasterizer_.drawTriangle(first, sv[i], sv[i + 1], local, interp, shading);
+  }
+}
+
+void SoftwareDevice::drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const PixelPipeline& pipe) {
+  const std::uint32_t o0 = outcodes_[i0], o1 = outcodes_[i1], o2 = outcodes_[i2];
+  if ((o0 | o1 | o2) & kNonFinite) return;
+  if (o0 & o1 & o2) return;  // wholly outside one plane
+  ClipPolygon poly;
+  poly[0] = clipVertices_[i0];
+  poly[1] = clipVertices_[i1];
+  poly[2] = clipVertices_[i2];
+  const int count = clipper_.clipPolygon(poly, 3, o0 | o1 | o2);
+  if (count == 0) return;
+  for (int i = 0; i < count; ++i)
+    if (!(poly[i].w > 0.0f)) return;  // touches the eye point: no finite projection
+
+  // Culling is judged on screen, where y grows downwards: a positive area runs clockwise.
+  float area = 0;
+  for (int i = 0; i < count; ++i) {
+    const ClipVertex& a = poly[i];
+    const ClipVertex& b = poly[(i + 1) % count];
+    area += (a.x / a.w) * (-b.y / b.w) - (b.x / b.w) * (-a.y / a.w);
+  }
+  const auto cull = renderStates_[d3dValue(D3DRENDERSTATE_CULLMODE)];
+  if (cull == d3dValue(D3DCULL::D3DCULL_CW) && area > 0) return;
+  if (cull == d3dValue(D3DCULL::D3DCULL_CCW) && area < 0) return;
+
+  const auto fill = renderStates_[d3dValue(D3DRENDERSTATE_FILLMODE)];
+  if (fill == d3dValue(D3DFILLMODE::D3DFILL_WIREFRAME)) {
+    drawLine(i0, i1, pipe);
+    drawLine(i1, i2, pipe);
+    drawLine(i2, i0, pipe);
+  } else if (fill == d3dValue(D3DFILLMODE::D3DFILL_POINT)) {
+    drawPoint(i0, pipe);
+    drawPoint(i1, pipe);
+    drawPoint(i2, pipe);
+  } else {
+    // Flat shading takes the first vertex of the triangle, which clipping may have
+    // removed from the polygon: give its colours to the polygon's first vertex.
+    if (renderStates_[d3dValue(D3DRENDERSTATE_SHADEMODE)] == d3dValue(D3DSHADEMODE::D3DSHADE_FLAT)) {
+      std::copy(clipVertices_[i0].attr, clipVertices_[i0].attr + 7, poly[0].attr);
+    }
+    drawFilledPolygon(poly, count, pipe);
+  }
+}
+
+void SoftwareDevice::drawLine(std::uint32_t i0, std::uint32_t i1, const PixelPipeline& pipe) {
+  if ((outcodes_[i0] | outcodes_[i1]) & kNonFinite) return;
+  ClipVertex a = clipVertices_[i0], b = clipVertices_[i1];
+  if (!clipper_.clipLine(a, b) || !(a.w > 0.0f) || !(b.w > 0.0f)) return;
+  rasterizer_.drawLine(project(a), project(b), pipe, std::int32_t(target_.scale()));
+}
+
+void SoftwareDevice::drawPoint(std::uint32_t i, const PixelPipeline& pipe) {
+  if (outcodes_[i] != 0 || !(clipVertices_[i].w > 0.0f)) return;
+  rasterizer_.drawPoint(project(clipVertices_[i]), pipe, std::int32_t(target_.scale()));
+}
+
+D3DRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t vertexFormat,
+                                        std::span<const D3DLVERTEX> vertices, std::uint32_t count,
+                                        std::uint32_t /*flags*/) {
+  if (!inScene_) return D3DRESULT::D3DERR_SCENE_NOT_IN_SCENE;
+  if (vertexFormat != D3DFVF_LVERTEX) return D3DRESULT::D3DERR_INVALIDVERTEXFORMAT;
+  if (count > vertices.size()) return D3DRESULT::D3DERR_INVALIDCALL;
+  using enum D3DPRIMITIVETYPE;
+  if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN) return D3DRESULT::D3DERR_INVALIDCALL;
+
+  transformVertices(vertices.first(count));
+  PixelPipeline pipe;
+  preparePipeline(pipe);
+  const SampleRect vp = viewportSamples();
+  rasterizer_.setTarget(&target_, vp);
+  // A guard band keeps most triangles unclipped while holding screen positions
+  // within +-16384 samples, which the fixed-point setup needs.
+  const float span = float(std::max(vp.x1 - vp.x0, vp.y1 - vp.y0));
+  clipper_.setGuardBand(std::clamp(16384.0f / span - 1.0f, 1.0f, 8.0f));
+
+  switch (type) {
+    case D3DPT_POINTLIST:
+      for (std::uint32_t i = 0; i < count; ++i) drawPoint(i, pipe);
+      break;
+    case D3DPT_LINELIST:
+      for (std::uint32_t i = 0; i + 1 < count; i += 2) drawLine(i, i + 1, pipe);
+      break;
+    case D3DPT_LINESTRIP:
+      for (std::uint32_t i = 0; i + 1 < count; ++i) drawLine(i, i + 1, pipe);
+      break;
+    case D3DPT_TRIANGLELIST:
+      for (std::uint32_t i = 0; i + 2 < count; i += 3) drawTriangle(i, i + 1, i + 2, pipe);
+      break;
+    case D3DPT_TRIANGLESTRIP:
+      // Odd triangles swap their first two vertices to keep the strip's winding.
+      for (std::uint32_t k = 0; k + 2 < count; ++k) {
+        if (k % 2 == 0) drawTriangle(k, k + 1, k + 2, pipe);
+        else drawTriangle(k + 1, k, k + 2, pipe);
+      }
+      break;
+    case D3DPT_TRIANGLEFAN:
+      for (std::uint32_t k = 0; k + 2 < count; ++k) drawTriangle(0, k + 1, k + 2, pipe);
+      break;
+  }
+  return D3DRESULT::D3D_OK;
+}
+
+}  // namespace velorina

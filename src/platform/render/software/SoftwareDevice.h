@@ -1,0 +1,103 @@
+#pragma once
+// The device drawn entirely by the CPU: the fixed-function pipeline of a Direct3D 7
+// device for pre-lit vertices (see IDirect3DDevice7.h for the contract).
+//
+// Render target: 32-bit colour (0xFFRRGGBB) at any size, with an optional float
+// depth buffer. The original display ran at 16 bits per pixel; today's displays
+// are 32-bit and a 32-bit target avoids banding, so colours are kept at 8 bits per
+// channel. The target has no alpha channel: destination alpha reads as opaque.
+//
+// Antialiasing: D3DANTIALIAS_SORTINDEPENDENT renders at 2 x 2 samples per pixel
+// (4x supersampling) and averages them when the picture is read;
+// D3DANTIALIAS_SORTDEPENDENT is treated the same way. Switching the state keeps
+// the picture drawn so far.
+//
+// Texture filtering: without mipmaps, a triangle uses the minification filter
+// when its texture is drawn with more than one texel per sample on average and
+// the magnification filter otherwise. Anisotropic and cubic filters sample
+// bilinearly.
+//
+// A stage argument that reads the texture while no texture is bound reads opaque
+// white, so untextured geometry shows its vertex colours.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "platform/render/IDirect3DDevice7.h"
+#include "platform/render/software/Clipper.h"
+#include "platform/render/software/FrameBuffer.h"
+#include "platform/render/software/PixelPipeline.h"
+#include "platform/render/software/Rasterizer.h"
+
+namespace velorina {
+
+enum class DepthBuffer { None, Attached };
+
+class SoftwareDevice final : public IDirect3DDevice7 {
+ public:
+  // Throws ERenderError for a zero or oversized target.
+  SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthBuffer depth);
+
+  D3DRESULT SetViewport(const D3DVIEWPORT7& viewport) override;
+  D3DVIEWPORT7 GetViewport() const override { return viewport_; }
+  D3DRESULT SetMaterial(const D3DMATERIAL7& material) override;
+  D3DMATERIAL7 GetMaterial() const override { return material_; }
+  D3DRESULT SetTransform(D3DTRANSFORMSTATETYPE which, const D3DMATRIX& matrix) override;
+  D3DMATRIX GetTransform(D3DTRANSFORMSTATETYPE which) const override;
+  D3DRESULT SetRenderState(D3DRENDERSTATETYPE state, std::uint32_t value) override;
+  std::uint32_t GetRenderState(D3DRENDERSTATETYPE state) const override;
+  D3DRESULT SetTextureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE state, std::uint32_t value) override;
+  std::uint32_t GetTextureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE state) const override;
+  D3DRESULT Clear(std::span<const D3DRECT> rects, std::uint32_t flags, D3DCOLOR color, float z,
+                  std::uint32_t stencil) override;
+  D3DRESULT BeginScene() override;
+  D3DRESULT EndScene() override;
+  D3DRESULT SetTexture(std::uint32_t stage, TDirect3DTexture2* texture) override;
+  D3DRESULT DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t vertexFormat, std::span<const D3DLVERTEX> vertices,
+                          std::uint32_t count, std::uint32_t flags) override;
+  std::uint32_t RenderTargetWidth() const override { return target_.width(); }
+  std::uint32_t RenderTargetHeight() const override { return target_.height(); }
+  bool HasDepthBuffer() const override { return target_.hasDepth(); }
+  D3DRESULT ReadRenderTarget(std::span<std::uint32_t> out) override;
+
+  static constexpr std::uint32_t kMaxSide = 8192;
+
+ private:
+  static constexpr std::size_t kRenderStateCount = 256;
+  static constexpr std::size_t kStageStateCount = 32;
+
+  void resetStates();
+  void applyAntialias();
+  void updateTransform();
+  void preparePipeline(software::PixelPipeline& pipe) const;
+  software::ScreenVertex project(const software::ClipVertex& v) const;
+  void transformVertices(std::span<const D3DLVERTEX> vertices);
+  void drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const software::PixelPipeline& pipe);
+  void drawFilledPolygon(software::ClipPolygon& poly, int count, const software::PixelPipeline& pipe);
+  void drawLine(std::uint32_t i0, std::uint32_t i1, const software::PixelPipeline& pipe);
+  void drawPoint(std::uint32_t i, const software::PixelPipeline& pipe);
+  software::SampleRect viewportSamples() const;
+
+  software::FrameBuffer target_;
+  software::Rasterizer rasterizer_;
+  software::Clipper clipper_;
+  D3DVIEWPORT7 viewport_;
+  D3DMATERIAL7 material_;
+  D3DMATRIX world_ = D3DMATRIX::identity();
+  D3DMATRIX view_ = D3DMATRIX::identity();
+  D3DMATRIX projection_ = D3DMATRIX::identity();
+  D3DMATRIX combined_ = D3DMATRIX::identity();
+  bool combinedDirty_ = false;
+  std::array<std::uint32_t, kRenderStateCount> renderStates_{};
+  std::array<std::uint32_t, kStageStateCount> stageStates_{};
+  TDirect3DTexture2* texture_ = nullptr;
+  bool inScene_ = false;
+  // Per-draw vertex storage, kept between calls so drawing does not allocate once
+  // it has grown to the largest draw.
+  std::vector<software::ClipVertex> clipVertices_;
+  std::vector<std::uint32_t> outcodes_;
+  std::vector<std::uint32_t> resolved_;
+};
+
+}  // namespace velorina

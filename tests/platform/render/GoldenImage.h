@@ -1,0 +1,19 @@
+#pragma once
+// Golden-image comparison for tests. The reference of `name` is
+// tests/platform/render/golden/<name>.png. With VELORINA_REGENERATE_GOLDEN=1 in the
+// environment the picture is written as the new reference instead of compared.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace velorina::testing {
+
+// A picture matches when no channel of any pixel differs by more than
+// `tolerance`; small differences allow for rounding in float arithmetic.
+::testing::AssertionResult matchesGolden(const std::string& name, std::uint32_t width, std::uint32_t height,
+                                         std::span<const std::uint32_t> argb, int tolerance = 2);
+
+}  // namespace velorina::testing

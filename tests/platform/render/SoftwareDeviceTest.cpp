@@ -1,0 +1,251 @@
+// Behaviour of the software device that pictures alone do not pin down: exact
+// coverage, refused calls, state defaults, robustness against bad geometry.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "platform/render/Direct3DTexture2.h"
+#include "platform/render/RenderError.h"
+#include "platform/render/RenderTestSupport.h"
+#include "platform/render/TestScene.h"
+
+namespace velorina {
+namespace {
+
+using testing::Canvas;
+using testing::vtx;
+using enum D3DRENDERSTATETYPE;
+using enum D3DTEXTURESTAGESTATETYPE;
+using enum D3DPRIMITIVETYPE;
+
+constexpr std::uint32_t kBlack = 0xFF000000u;
+
+std::size_t countPixels(const std::vector<std::uint32_t>& px, std::uint32_t value) {
+  return std::size_t(std::count(px.begin(), px.end(), value));
+}
+
+// A quad over the whole viewport: its corners are the viewport's outer pixel centres.
+std::array<D3DLVERTEX, 4> fullQuad(D3DCOLOR color, float z = 0.5f) {
+  return {vtx(-1, 1, z, color, 0, 0), vtx(1, 1, z, color, 1, 0), vtx(-1, -1, z, color, 0, 1),
+          vtx(1, -1, z, color, 1, 1)};
+}
+
+TEST(SoftwareDevice, StartsWithTheDirect3DDefaults) {
+  Canvas withDepth(8, 8);
+  Canvas without(8, 8, DepthBuffer::None);
+  const auto& d = withDepth.device;
+  EXPECT_EQ(d.GetRenderState(D3DRENDERSTATE_ZENABLE), 1u);
+  EXPECT_EQ(without.device.GetRenderState(D3DRENDERSTATE_ZENABLE), 0u);
+  EXPECT_EQ(d.GetRenderState(D3DRENDERSTATE_CULLMODE), d3dValue(D3DCULL::D3DCULL_CCW));
+  EXPECT_EQ(d.GetRenderState(D3DRENDERSTATE_ZFUNC), d3dValue(D3DCMPFUNC::D3DCMP_LESSEQUAL));
+  EXPECT_EQ(d.GetRenderState(D3DRENDERSTATE_SRCBLEND), d3dValue(D3DBLEND::D3DBLEND_ONE));
+  EXPECT_EQ(d.GetRenderState(D3DRENDERSTATE_DESTBLEND), d3dValue(D3DBLEND::D3DBLEND_ZERO));
+  EXPECT_EQ(d.GetRenderState(D3DRENDERSTATE_FILLMODE), d3dValue(D3DFILLMODE::D3DFILL_SOLID));
+  EXPECT_EQ(d.GetRenderState(D3DRENDERSTATE_LIGHTING), 1u);
+  EXPECT_EQ(d.GetTextureStageState(0, D3DTSS_COLOROP), d3dValue(D3DTEXTUREOP::D3DTOP_MODULATE));
+  EXPECT_EQ(d.GetTextureStageState(0, D3DTSS_ALPHAOP), d3dValue(D3DTEXTUREOP::D3DTOP_SELECTARG1));
+  EXPECT_EQ(d.GetTextureStageState(0, D3DTSS_MINFILTER), d3dValue(D3DTEXTUREMINFILTER::D3DTFN_POINT));
+  EXPECT_EQ(d.GetViewport(), (D3DVIEWPORT7{0, 0, 8, 8, 0.0f, 1.0f}));
+}
+
+TEST(SoftwareDevice, RefusedCallsChangeNothing) {
+  Canvas c(8, 8, DepthBuffer::None);
+  c.clear(kBlack);
+  const auto quad = fullQuad(0xFFFFFFFF);
+  EXPECT_EQ(c.device.DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, quad, 4, 0),
+            D3DRESULT::D3DERR_SCENE_NOT_IN_SCENE);
+  EXPECT_EQ(c.device.EndScene(), D3DRESULT::D3DERR_SCENE_NOT_IN_SCENE);
+  ASSERT_EQ(c.device.BeginScene(), D3DRESULT::D3D_OK);
+  EXPECT_EQ(c.device.BeginScene(), D3DRESULT::D3DERR_SCENE_IN_SCENE);
+  EXPECT_EQ(c.device.DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_XYZ, quad, 4, 0),
+            D3DRESULT::D3DERR_INVALIDVERTEXFORMAT);
+  EXPECT_EQ(c.device.DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, quad, 5, 0), D3DRESULT::D3DERR_INVALIDCALL);
+  EXPECT_EQ(c.device.DrawPrimitive(static_cast<D3DPRIMITIVETYPE>(7), D3DFVF_LVERTEX, quad, 4, 0),
+            D3DRESULT::D3DERR_INVALIDCALL);
+  EXPECT_EQ(c.device.SetTextureStageState(1, D3DTSS_COLOROP, 1), D3DRESULT::D3DERR_INVALIDCALL);
+  EXPECT_EQ(c.device.SetViewport({4, 0, 8, 8, 0, 1}), D3DRESULT::D3DERR_INVALIDCALL);
+  EXPECT_EQ(c.device.SetViewport({0, 0, 0, 8, 0, 1}), D3DRESULT::D3DERR_INVALIDCALL);
+  EXPECT_EQ(c.device.Clear({}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFFFFFF, 1, 0), D3DRESULT::D3DERR_INVALIDCALL);
+  c.device.EndScene();
+  EXPECT_EQ(countPixels(c.pixels(), kBlack), 64u);
+  EXPECT_THROW(SoftwareDevice(0, 10, DepthBuffer::None), ERenderError);
+  EXPECT_THROW(SoftwareDevice(10, SoftwareDevice::kMaxSide + 1, DepthBuffer::None), ERenderError);
+}
+
+TEST(SoftwareDevice, SharedEdgesCoverEveryPixelExactlyOnce) {
+  // Additive blending shows any pixel drawn twice; the quad's corners are pixel
+  // centres, so the top-left rule must give exactly the 16 x 16 pixels from (0, 0).
+  Canvas c(20, 20);
+  c.clear(kBlack);
+  c.device.SetViewport({0, 0, 16, 16, 0, 1});
+  c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+  c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
+  c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
+  c.device.SetRenderState(D3DRENDERSTATE_ZFUNC, d3dValue(D3DCMPFUNC::D3DCMP_ALWAYS));
+  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  c.device.BeginScene();
+  // A fan of four triangles around the centre, plus the two halves of a strip.
+  c.draw(D3DPT_TRIANGLEFAN, std::array{vtx(0.1f, -0.2f, 0.5f, 0xFF202020), vtx(-1, 1, 0.5f, 0xFF202020),
+                                       vtx(1, 1, 0.5f, 0xFF202020), vtx(1, -1, 0.5f, 0xFF202020),
+                                       vtx(-1, -1, 0.5f, 0xFF202020), vtx(-1, 1, 0.5f, 0xFF202020)});
+  c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFF101010));
+  c.device.EndScene();
+  const auto px = c.pixels();
+  for (std::uint32_t y = 0; y < 20; ++y) {
+    for (std::uint32_t x = 0; x < 20; ++x) {
+      const std::uint32_t expected = (x < 16 && y < 16) ? 0xFF303030u : kBlack;
+      ASSERT_EQ(px[y * 20 + x], expected) << "pixel " << x << ", " << y;
+    }
+  }
+}
+
+TEST(SoftwareDevice, StripsKeepTheirFirstTrianglesWinding) {
+  Canvas c(16, 16);
+  c.clear(kBlack);
+  c.device.BeginScene();
+  // Clockwise first triangle: the default counter-clockwise culling keeps both halves.
+  c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFFFFFF));
+  c.device.EndScene();
+  EXPECT_EQ(countPixels(c.pixels(), 0xFFFFFFFFu), 256u);
+
+  c.clear(kBlack);
+  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_CW));
+  c.device.BeginScene();
+  c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFFFFFF));
+  c.device.EndScene();
+  EXPECT_EQ(countPixels(c.pixels(), kBlack), 256u);
+}
+
+TEST(SoftwareDevice, DepthCompareAndWriteEnableAreHonoured) {
+  Canvas c(8, 8);
+  c.clear(kBlack);
+  c.device.BeginScene();
+  c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFF0000, 0.5f));
+  c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFF00FF00, 0.5f));  // LESSEQUAL: equal depth passes
+  EXPECT_EQ(c.pixel(3, 3), 0xFF00FF00u);
+  c.device.SetRenderState(D3DRENDERSTATE_ZFUNC, d3dValue(D3DCMPFUNC::D3DCMP_LESS));
+  c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFF0000FF, 0.5f));  // LESS: equal depth fails
+  EXPECT_EQ(c.pixel(3, 3), 0xFF00FF00u);
+  c.device.SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, 0);
+  c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFFFF00, 0.25f));  // drawn, depth kept at 0.5
+  EXPECT_EQ(c.pixel(3, 3), 0xFFFFFF00u);
+  c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFF00FFFF, 0.4f));
+  EXPECT_EQ(c.pixel(3, 3), 0xFF00FFFFu);
+  c.device.SetRenderState(D3DRENDERSTATE_ZENABLE, 0);
+  c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFFFFFF, 0.9f));  // no test at all
+  EXPECT_EQ(c.pixel(3, 3), 0xFFFFFFFFu);
+  c.device.EndScene();
+}
+
+TEST(SoftwareDevice, UnusableGeometryDrawsNothingAndLeavesTheTargetIntact) {
+  Canvas c(16, 16);
+  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.0f, 0.05f));
+  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix());
+  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  c.clear(kBlack);
+  c.device.BeginScene();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  c.draw(D3DPT_TRIANGLELIST, std::array{vtx(nan, 0, 2, 0xFFFFFFFF), vtx(1, 0, 2, 0xFFFFFFFF), vtx(0, 1, 2, 0xFFFFFFFF)});
+  c.draw(D3DPT_TRIANGLELIST, std::array{vtx(0, 0, 2, 0xFFFFFFFF, inf, 0), vtx(1, 0, 2, 0xFFFFFFFF), vtx(0, 1, 2, 0xFFFFFFFF)});
+  // Wholly behind the eye.
+  c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-1, -1, -2, 0xFFFFFFFF), vtx(1, -1, -2, 0xFFFFFFFF), vtx(0, 1, -3, 0xFFFFFFFF)});
+  // Through the eye point itself, where w is 0.
+  c.draw(D3DPT_TRIANGLELIST, std::array{vtx(0, 0, 0.05f, 0xFFFFFFFF), vtx(0, 0, 0.05f, 0xFFFFFFFF), vtx(0, 0, 0.05f, 0xFFFFFFFF)});
+  c.draw(D3DPT_LINELIST, std::array{vtx(nan, 0, 2, 0xFFFFFFFF), vtx(1, 0, 2, 0xFFFFFFFF)});
+  c.draw(D3DPT_POINTLIST, std::array{vtx(0, 0, -1, 0xFFFFFFFF), vtx(inf, 0, 2, 0xFFFFFFFF)});
+  c.device.EndScene();
+  EXPECT_EQ(countPixels(c.pixels(), kBlack), 256u);
+
+  // Coordinates far outside the screen are clipped, not wrapped around.
+  c.device.BeginScene();
+  c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-1e5f, -1e5f, 2, 0xFFFFFFFF), vtx(1e5f, -1e5f, 2, 0xFFFFFFFF),
+                                        vtx(0, 1e5f, 2, 0xFFFFFFFF)});
+  c.device.EndScene();
+  EXPECT_EQ(countPixels(c.pixels(), 0xFFFFFFFFu), 256u);
+}
+
+TEST(SoftwareDevice, BilinearColourKeyNeverBleedsTheKeyColour) {
+  Canvas c(32, 32);
+  const std::array<std::uint32_t, 4> texels{0xFFFF8000, 0xFF000000, 0xFFFF8000, 0xFFFF8000};
+  TDirect3DTexture2 tex(2, 2, texels);
+  tex.SetColorKey(0);
+  c.device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_LINEAR));
+  c.device.SetTextureStageState(0, D3DTSS_ADDRESS, d3dValue(D3DTEXTUREADDRESS::D3DTADDRESS_CLAMP));
+  c.device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1);
+  c.clear(0xFF0000FF);
+  c.device.BeginScene();
+  c.device.SetTexture(0, &tex);
+  c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFFFFFF));
+  c.device.EndScene();
+  const auto px = c.pixels();
+  const std::size_t orange = countPixels(px, 0xFFFF8000u), blue = countPixels(px, 0xFF0000FFu);
+  EXPECT_EQ(orange + blue, px.size()) << "keyed texels must not darken their neighbours";
+  EXPECT_GT(blue, 150u);  // about a quarter of the quad is keyed away
+  EXPECT_LT(blue, 350u);
+}
+
+TEST(SoftwareDevice, BlendAndSpecularArithmetic) {
+  Canvas c(4, 4);
+  c.clear(0xFF404040);
+  c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+  c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_INVSRCCOLOR));
+  c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_SRCCOLOR));
+  c.device.BeginScene();
+  c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFF808080));
+  // 128 * (255 - 128) / 255 + 64 * 128 / 255 = 63.75 + 32.13
+  EXPECT_EQ(c.pixel(1, 1), 0xFF606060u);
+  c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 0);
+  c.device.SetRenderState(D3DRENDERSTATE_SPECULARENABLE, 1);
+  auto quad = fullQuad(0xFFC08040);
+  for (auto& v : quad) v.specular = 0xFF808080;
+  c.draw(D3DPT_TRIANGLESTRIP, quad);
+  EXPECT_EQ(c.pixel(1, 1), 0xFFFFFFC0u);  // added and saturated, never wrapped
+  c.device.EndScene();
+}
+
+TEST(SoftwareDevice, FlatShadingTakesTheFirstVertexColour) {
+  Canvas c(8, 8);
+  c.device.SetRenderState(D3DRENDERSTATE_SHADEMODE, d3dValue(D3DSHADEMODE::D3DSHADE_FLAT));
+  c.clear(kBlack);
+  c.device.BeginScene();
+  c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-1, 1, 0.5f, 0xFF102030), vtx(1, 1, 0.5f, 0xFFFFFFFF),
+                                        vtx(-1, -1, 0.5f, 0xFF00FF00)});
+  c.device.EndScene();
+  const auto px = c.pixels();
+  EXPECT_EQ(countPixels(px, 0xFF102030u) + countPixels(px, kBlack), px.size());
+  EXPECT_GT(countPixels(px, 0xFF102030u), 20u);
+}
+
+TEST(SoftwareDevice, SwitchingAntialiasingKeepsThePicture) {
+  Canvas c(16, 16);
+  c.clear(kBlack);
+  c.device.BeginScene();
+  c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-1, 1, 0.5f, 0xFFFF0000), vtx(1, 1, 0.5f, 0xFF00FF00),
+                                        vtx(-1, -1, 0.5f, 0xFF0000FF)});
+  c.device.EndScene();
+  const auto before = c.pixels();
+  c.device.SetRenderState(D3DRENDERSTATE_ANTIALIAS, d3dValue(D3DANTIALIASMODE::D3DANTIALIAS_SORTINDEPENDENT));
+  EXPECT_EQ(c.pixels(), before);
+  c.device.SetRenderState(D3DRENDERSTATE_ANTIALIAS, d3dValue(D3DANTIALIASMODE::D3DANTIALIAS_NONE));
+  EXPECT_EQ(c.pixels(), before);
+}
+
+TEST(SoftwareDevice, PointsLandOnPixelCentres) {
+  Canvas c(8, 8);
+  c.device.SetViewport({0, 0, 4, 4, 0, 1});
+  c.clear(kBlack);
+  c.device.BeginScene();
+  // x = -1 is the centre of the viewport's first pixel; y = 1 of its top row.
+  c.draw(D3DPT_POINTLIST, std::array{vtx(-1, 1, 0.5f, 0xFFFFFFFF), vtx(0, 0, 0.5f, 0xFFFF0000)});
+  c.device.EndScene();
+  EXPECT_EQ(c.pixel(0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(c.pixel(2, 2), 0xFFFF0000u);
+  EXPECT_EQ(countPixels(c.pixels(), kBlack), 62u);
+}
+
+}  // namespace
+}  // namespace velorina
