@@ -28,4 +28,23 @@ std::optional<std::uint32_t> TDirect3DTexture2::effectiveColorKey() const {
   return std::nullopt;
 }
 
+Bitmap TDirect3DTexture2::TextureToBitmap() const {
+  Bitmap bitmap(int(width_), int(height_), PixelFormat::Bits24);
+  for (std::uint32_t y = 0; y < height_; ++y) {
+    std::uint8_t* row = bitmap.row(int(y));
+    for (std::uint32_t x = 0; x < width_; ++x) {
+      const std::uint32_t c = texels_[std::size_t(y) * width_ + x];
+      row[x * 3 + 0] = std::uint8_t(c);
+      row[x * 3 + 1] = std::uint8_t(c >> 8);
+      row[x * 3 + 2] = std::uint8_t(c >> 16);
+    }
+  }
+  return bitmap;
+}
+
+std::unique_ptr<TDirect3DTexture2> createTexture(const Bitmap& bitmap) {
+  const auto texels = bitmap.toARGB32();
+  return std::make_unique<TDirect3DTexture2>(std::uint32_t(bitmap.width()), std::uint32_t(bitmap.height()), texels);
+}
+
 }  // namespace velorina

@@ -10,13 +10,15 @@
 // comparison: surfaces made from 24-bit pictures have no meaningful alpha.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "imaging/Bitmap.h"
+
 namespace velorina {
 
-class Bitmap;
 
 class TDirect3DTexture2 {
  public:
@@ -47,8 +49,8 @@ class TDirect3DTexture2 {
   // keeps a converted copy knows when to refresh it.
   std::uint64_t revision() const { return revision_; }
 
-  // A copy of the surface as 32-bit ARGB texels, row by row from the top.
-  std::vector<std::uint32_t> TextureToBitmap() const { return texels_; }
+  // A 24-bit copy of the surface.
+  Bitmap TextureToBitmap() const;
 
  private:
   std::uint32_t width_;
@@ -59,5 +61,9 @@ class TDirect3DTexture2 {
   std::uint32_t transparentColor_ = 0;
   std::uint64_t revision_ = 0;
 };
+
+// A texture of the bitmap's size from its pixels (any format, palettes resolved,
+// alpha opaque). Throws ERenderError for an empty or oversized bitmap.
+std::unique_ptr<TDirect3DTexture2> createTexture(const Bitmap& bitmap);
 
 }  // namespace velorina

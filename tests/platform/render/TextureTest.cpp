@@ -32,9 +32,24 @@ TEST(Direct3DTexture2, EffectiveKeyPrefersTheSurfaceKeyOverTheTransparencySwitch
   t.ClearColorKey();
   EXPECT_FALSE(t.effectiveColorKey());
   EXPECT_GT(t.revision(), before);
-  EXPECT_EQ(t.TextureToBitmap(), std::vector<std::uint32_t>(texels.begin(), texels.end()));
   EXPECT_EQ(t.width(), 2u);
   EXPECT_EQ(t.height(), 2u);
+}
+
+TEST(Direct3DTexture2, MadeFromAnyBitmapAndCopiedBackAt24Bits) {
+  Bitmap indexed(3, 2, PixelFormat::Bits8);
+  indexed.palette()[1] = {10, 20, 30, 0};
+  indexed.setPaletteCount(2);
+  indexed.setRawPixel(2, 1, 1);
+  const auto tex = createTexture(indexed);
+  ASSERT_EQ(tex->width(), 3u);
+  ASSERT_EQ(tex->height(), 2u);
+  EXPECT_EQ(tex->texels()[5], 0xFF0A141Eu);
+  EXPECT_EQ(tex->texels()[0], 0xFF000000u);
+  const Bitmap back = tex->TextureToBitmap();
+  EXPECT_EQ(back.format(), PixelFormat::Bits24);
+  EXPECT_EQ(back.colour(2, 1), 0xFF0A141Eu);
+  EXPECT_THROW(createTexture(Bitmap()), ERenderError);
 }
 
 }  // namespace
