@@ -57,10 +57,11 @@ sf_count_t streamTell(void* user) {
 
 SF_VIRTUAL_IO virtualIo() { return SF_VIRTUAL_IO{streamLength, streamSeek, streamRead, streamWrite, streamTell}; }
 
-std::string formatName(int format, int command) {
+// The name libsndfile gives a container or encoding code.
+std::string formatName(int format) {
   SF_FORMAT_INFO info{};
   info.format = format;
-  if (sf_command(nullptr, command, &info, sizeof(info)) != 0 || info.name == nullptr) return "unknown";
+  if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof(info)) != 0 || info.name == nullptr) return "unknown";
   return info.name;
 }
 
@@ -93,8 +94,8 @@ WaveReader::WaveReader(std::unique_ptr<Stream> stream) : stream_(std::move(strea
   format_.channels = info.channels;
   format_.sampleRate = info.samplerate;
   format_.frames = std::max<sf_count_t>(info.frames, 0);
-  format_.container = formatName(info.format & SF_FORMAT_TYPEMASK, SFC_GET_FORMAT_MAJOR);
-  format_.encoding = formatName(info.format & SF_FORMAT_SUBMASK, SFC_GET_FORMAT_SUBTYPE);
+  format_.container = formatName(info.format & SF_FORMAT_TYPEMASK);
+  format_.encoding = formatName(info.format & SF_FORMAT_SUBMASK);
 }
 
 WaveReader::~WaveReader() = default;

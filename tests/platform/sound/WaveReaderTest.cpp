@@ -54,6 +54,8 @@ TEST_P(WaveEncodings, DecodeFromFileAndMemory) {
   auto fromFile = WaveReader::openFile(path.string());
   auto fromMemory = WaveReader::openMemory(readFile(path), "memory");
   for (WaveReader* reader : {fromFile.get(), fromMemory.get()}) {
+    EXPECT_EQ(reader->format().container, "WAV (Microsoft)");
+    EXPECT_NE(reader->format().encoding, "unknown");
     EXPECT_EQ(reader->format().channels, 1);
     EXPECT_EQ(reader->format().sampleRate, kRate);
     EXPECT_GE(reader->format().frames, kFrames);  // ADPCM rounds up to whole blocks
