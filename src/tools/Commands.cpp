@@ -18,6 +18,7 @@ constexpr Command kCommands[] = {
     {"wad", "list, extract, create and add to world archives", runWadCommand},
     {"pack", "make a player with an embedded world, or show a packed header", runPackCommand},
     {"image", "show a picture's size and format, or convert it", runImageCommand},
+    {"render-test", "draw the render device's test scene headless into a PNG file", runRenderTestCommand},
     {"tone", "write (and play) a synthesised tone as a WAVE file", runToneCommand},
     {"sound", "show the format of a wave file", runSoundCommand},
 };

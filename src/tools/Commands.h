@@ -13,6 +13,7 @@ using Args = std::vector<std::string>;
 int runWadCommand(const Args& args);
 int runPackCommand(const Args& args);
 int runImageCommand(const Args& args);
+int runRenderTestCommand(const Args& args);
 int runToneCommand(const Args& args);
 int runSoundCommand(const Args& args);
 

@@ -45,7 +45,7 @@ void writePng(const std::string& path, std::uint32_t width, std::uint32_t height
     const std::string why = image.message;
     png_image_free(&image);
     std::remove(path.c_str());
-    throw EFOpenError(formatMessage(messages::kFileCreateError, {path, why}), contextFor(path, why));
+    throw EFOpenError(formatMessage(messages::kFileCreateError, {path, why}), contextFor(path, ""));
   }
 }
 
