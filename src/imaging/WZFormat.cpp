@@ -10,6 +10,11 @@ namespace velorina::wz {
 
 namespace {
 
+// Truncated pictures may lack most of their rows, but not more than 15/16 of them
+// once they are larger than a megapixel.
+constexpr std::uint64_t kMaxMissingFactor = 16;
+constexpr std::uint64_t kSlackPixels = 1u << 20;
+
 [[noreturn]] void fail(const std::string& source, const std::string& detail) {
   throw EWZException(detail, ErrorContext{source, {}, {}, {}});
 }
@@ -30,6 +35,14 @@ Bitmap readHeader(std::span<const std::uint8_t> bytes, const std::string& source
   int width = loadLE<std::int16_t>(bytes.data());
   int height = loadLE<std::int16_t>(bytes.data() + 2);
   checkSize(width, height, source);
+  // Pixels the runs could reach at most: 255 per pair, plus the uncoded first
+  // column of WZ2. Rows the data leaves out stay index 0, but a picture claiming
+  // far more than its data could ever fill is refused before it is allocated.
+  std::uint64_t reachable = (bytes.size() - kHeaderSize) / 2 * 255 + static_cast<std::uint64_t>(height);
+  std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+  if (pixels > kSlackPixels && pixels > reachable * kMaxMissingFactor) {
+    fail(source, "WZ picture size " + std::to_string(width) + "x" + std::to_string(height) + " is far beyond its data");
+  }
   Bitmap out(width, height, PixelFormat::Bits8);
   for (std::size_t i = 0; i < 256; ++i) {
     const std::uint8_t* e = bytes.data() + 4 + 4 * i;

@@ -166,6 +166,7 @@ TEST(WZ, BadHeadersRaiseTheFormatsError) {
   EXPECT_THROW(decodeWith(0, 5), EWZException);
   EXPECT_THROW(decodeWith(5, -1), EWZException);
   EXPECT_NO_THROW(decodeWith(2048, 2));
+  EXPECT_THROW(decodeWith(2048, 32767), EWZException);  // far beyond what two bytes can fill
   TWZ2Bitmap two;
   EXPECT_THROW(two.decode(Bytes(100, 1), "short.wz2"), EWZException);
   try {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <gif_lib.h>
 #include <jpeglib.h>
 
