@@ -13,6 +13,7 @@ namespace velorina {
 namespace {
 
 constexpr auto kSyncPollInterval = std::chrono::milliseconds(5);
+constexpr auto kSyncGrace = std::chrono::seconds(1);
 
 float levelGain(std::uint32_t level) { return static_cast<float>(level & 0xFFFFu) / 65535.0f; }
 
@@ -53,9 +54,16 @@ bool SoundDevice::playWaveImage(std::span<const std::uint8_t> image, WavePlayMod
   }
   image_->setLoop(mode == WavePlayMode::Loop ? LoopMode::Loop : LoopMode::Once);
   image_->play();
-  // Only a real device lets time pass; elsewhere waiting would never end.
+  // Only a real device lets time pass; elsewhere waiting would never end. A
+  // device that stops consuming (unplugged, suspended) must not hang the caller
+  // either: the wait ends a little after the sound should have.
   if (mode == WavePlayMode::Sync && pacing() == OutputPacing::RealTime) {
-    while (image_->isPlaying()) std::this_thread::sleep_for(kSyncPollInterval);
+    const auto length = std::chrono::duration<double>(image_->format().durationSeconds());
+    const auto deadline = std::chrono::steady_clock::now() + kSyncGrace +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(length);
+    while (image_->isPlaying() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(kSyncPollInterval);
+    }
   }
   return true;
 }
