@@ -2,7 +2,8 @@
 // What the tone generators of one program share: the output that plays their
 // WAVE images, the master volume in force before the first generator existed
 // (restored when the last one goes), the count of live generators, the noise
-// generator, and where setter errors are reported while designing.
+// generator, and where setter errors are reported while designing. One host per
+// program; it must outlive its generators, and its output must outlive it.
 
 #include <cstdint>
 
