@@ -1,0 +1,127 @@
+#include "platform/display/sdl/SdlPresenter.h"
+
+#include <string>
+
+#include "platform/display/DisplayError.h"
+#include "platform/display/sdl/SdlKeyMap.h"
+
+namespace velorina {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what) {
+  ErrorContext context;
+  context.detail = SDL_GetError();
+  throw EDisplayError(what, context);
+}
+
+}  // namespace
+
+SdlPresenter::~SdlPresenter() { close(); }
+
+void SdlPresenter::open(const PresenterConfig& config) {
+  close();
+  config_ = config;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("Cannot start the video system");
+  videoStarted_ = true;
+  const bool full = config.mode == PresenterMode::FullScreen;
+  const Uint32 flags = SDL_WINDOW_HIDDEN | (full ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE);
+  window_ = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, int(config.width),
+                             int(config.height), flags);
+  if (window_ == nullptr) {
+    close();
+    fail("Cannot create the window");
+  }
+  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (renderer_ == nullptr) {
+    close();
+    fail("Cannot create the renderer");
+  }
+  // Letterboxing: the frame keeps its aspect and is centred in the window.
+  SDL_RenderSetLogicalSize(renderer_, int(config.width), int(config.height));
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, int(config.width),
+                               int(config.height));
+  if (texture_ == nullptr) {
+    close();
+    fail("Cannot create the frame texture");
+  }
+}
+
+void SdlPresenter::close() {
+  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
+  window_ = nullptr;
+  if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  videoStarted_ = false;
+}
+
+void SdlPresenter::present(std::span<const std::uint32_t> frame) {
+  if (texture_ == nullptr || frame.size() < std::size_t(config_.width) * config_.height) return;
+  SDL_UpdateTexture(texture_, nullptr, frame.data(), int(config_.width * sizeof(std::uint32_t)));
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderPresent(renderer_);
+}
+
+bool SdlPresenter::translate(const SDL_Event& in, DisplayEvent& out) const {
+  switch (in.type) {
+    case SDL_QUIT: out = {DisplayEventKind::Quit}; return true;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      out = {in.type == SDL_KEYDOWN ? DisplayEventKind::KeyDown : DisplayEventKind::KeyUp, virtualKeyFromSdl(in.key.keysym)};
+      return true;
+    case SDL_MOUSEMOTION:
+      out = {DisplayEventKind::MouseMotion, 0, in.motion.xrel, in.motion.yrel};
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      const Uint8 b = in.button.button;
+      const std::uint32_t index = b == SDL_BUTTON_LEFT ? 0 : (b == SDL_BUTTON_RIGHT ? 1 : (b == SDL_BUTTON_MIDDLE ? 2 : 3));
+      out = {in.type == SDL_MOUSEBUTTONDOWN ? DisplayEventKind::MouseButtonDown : DisplayEventKind::MouseButtonUp, 0, 0,
+             0, index};
+      return true;
+    }
+    case SDL_WINDOWEVENT:
+      if (in.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+        out = {DisplayEventKind::FocusGained};
+        return true;
+      }
+      if (in.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+        out = {DisplayEventKind::FocusLost};
+        return true;
+      }
+      return false;
+    default: return false;
+  }
+}
+
+bool SdlPresenter::pollEvent(DisplayEvent& event) {
+  if (!videoStarted_) return false;
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    if (translate(e, event)) return true;
+  }
+  return false;
+}
+
+void SdlPresenter::setVisible(bool visible) {
+  if (window_ == nullptr) return;
+  if (visible) SDL_ShowWindow(window_);
+  else SDL_HideWindow(window_);
+}
+
+void SdlPresenter::setCursorVisible(bool visible) {
+  if (videoStarted_) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SdlPresenter::focus() {
+  if (window_ != nullptr) SDL_RaiseWindow(window_);
+}
+
+}  // namespace velorina
