@@ -1,0 +1,64 @@
+#pragma once
+// The contents of a scene stream as records: texture names, objects, sounds and
+// tones, data items, actions and lights. The scene builds its objects from these;
+// the toolbox dumps them.
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "scene/ActionInfo.h"
+#include "scene/objects/CustomDataInfo.h"
+#include "scene/objects/PolygonInfo.h"
+#include "scene/objects/QuadrangleInfo.h"
+#include "scene/objects/SceneInfo.h"
+#include "scene/objects/SceneLightInfo.h"
+#include "scene/objects/SoundInfo.h"
+#include "scene/objects/SphereInfo.h"
+#include "scene/objects/TextInfo.h"
+
+namespace velorina {
+
+// Object kind codes.
+enum class ObjectKind : std::uint8_t {
+  None = 0,
+  Quadrangle = 2,
+  Polygon = 4,
+  Scene = 7,
+  Sphere = 9,
+  Text = 15,
+  Sound = 101,
+  Tone = 102,
+  CustomData = 201,
+  SceneLight = 213,
+};
+
+enum class SceneStreamForm { Headed, Headerless };
+
+struct SceneObjectEntry {
+  std::uint8_t Kind = 0;
+  std::string Name;  // the list entry name (the headerless form names objects)
+  std::variant<TD3DQuadrangleInfo, TD3DPolygonInfo, TD3DSphereInfo, TD3DTextInfo, TD3DSceneInfo> Record;
+  TTextureNames TextureNames;
+};
+
+struct SceneSoundEntry {
+  std::uint8_t Kind = 0;  // 101 wave sound, 102 tone
+  std::string Name;
+  std::variant<TD3DSoundInfo, TD3DToneInfo> Record;
+};
+
+struct SceneDocument {
+  SceneStreamForm Form = SceneStreamForm::Headed;
+  std::int32_t Version = 0;
+  std::vector<std::string> Textures;  // the texture text's lines; a line's number is its index
+  std::vector<SceneObjectEntry> Objects;
+  std::vector<SceneSoundEntry> Sounds;
+  std::vector<TCustomDataInfo> Data;
+  std::vector<std::string> Names;
+  std::vector<TD3DActionInfo> Actions;
+  std::vector<TD3DSceneLightInfo> Lights;
+};
+
+}  // namespace velorina
