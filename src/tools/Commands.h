@@ -16,5 +16,6 @@ int runImageCommand(const Args& args);
 int runRenderTestCommand(const Args& args);
 int runToneCommand(const Args& args);
 int runSoundCommand(const Args& args);
+int runSceneCommand(const Args& args);
 
 }  // namespace velorina::tools
