@@ -64,6 +64,42 @@ void resampleLane(const float* __restrict in, float* __restrict out, std::size_t
 }
 #endif
 
+#if defined(__SSE2__)
+// A mono lane straight into interleaved stereo: each quad of resampled samples is
+// duplicated into (left, right) pairs and scaled by (leftGain, rightGain).
+void mixMonoLane(const float* __restrict in, float* __restrict out, std::size_t frames, std::uint64_t cursor,
+                 std::uint64_t step, float leftGain, float rightGain) noexcept {
+  const std::size_t quads = frames / 4;
+  __m128i fraction = _mm_setr_epi32(static_cast<int>(cursor), static_cast<int>(cursor + step),
+                                    static_cast<int>(cursor + 2 * step), static_cast<int>(cursor + 3 * step));
+  const __m128i advance = _mm_set1_epi32(static_cast<int>(4 * step));
+  const __m128 scale = _mm_set1_ps(1.0f / 16777216.0f);
+  const __m128 gains = _mm_setr_ps(leftGain, rightGain, leftGain, rightGain);
+  for (std::size_t q = 0; q < quads; ++q) {
+    const std::size_t i0 = cursor >> 32;
+    const std::size_t i1 = (cursor + step) >> 32;
+    const std::size_t i2 = (cursor + 2 * step) >> 32;
+    const std::size_t i3 = (cursor + 3 * step) >> 32;
+    const __m128 a = _mm_setr_ps(in[i0], in[i1], in[i2], in[i3]);
+    const __m128 b = _mm_setr_ps(in[i0 + 1], in[i1 + 1], in[i2 + 1], in[i3 + 1]);
+    const __m128 frac = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srli_epi32(fraction, 8)), scale);
+    const __m128 s = _mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), frac));
+    float* o = out + 8 * q;
+    _mm_storeu_ps(o, _mm_add_ps(_mm_loadu_ps(o), _mm_mul_ps(_mm_unpacklo_ps(s, s), gains)));
+    _mm_storeu_ps(o + 4, _mm_add_ps(_mm_loadu_ps(o + 4), _mm_mul_ps(_mm_unpackhi_ps(s, s), gains)));
+    fraction = _mm_add_epi32(fraction, advance);
+    cursor += 4 * step;
+  }
+  for (std::size_t f = 4 * quads; f < frames; ++f) {
+    const std::size_t i = cursor >> 32;
+    const float sample = in[i] + (in[i + 1] - in[i]) * fractionOf(cursor);
+    out[2 * f] += sample * leftGain;
+    out[2 * f + 1] += sample * rightGain;
+    cursor += step;
+  }
+}
+#endif
+
 // Adds gained samples into interleaved stereo; kept apart from the resampling so
 // that the compiler can vectorise it.
 void addStereo(const float* __restrict left, const float* __restrict right, float* __restrict out,
@@ -166,6 +202,29 @@ void Voice::publishPosition() noexcept {
   position_.store(frame, std::memory_order_release);
 }
 
+// Mixes up to `frames` output frames from the cursor on (all of them must lie
+// within the frames held) and returns how many were mixed.
+std::size_t Voice::mixBlock(float* out, std::size_t frames, std::uint64_t step, float left, float right) noexcept {
+#if defined(__SSE2__)
+  if (lanes_ == 1) {
+    mixMonoLane(frames_.data(), out, frames, cursor_, step, left, right);
+    return frames;
+  }
+#endif
+  const std::size_t block = std::min(frames, kBlockFrames);
+  float* leftLane = resampled_.data();
+  if (lanes_ == 1) {
+    resampleLane<1>(frames_.data(), leftLane, block, cursor_, step);
+    addStereo(leftLane, leftLane, out, block, left, right);
+    return block;
+  }
+  float* rightLane = resampled_.data() + kBlockFrames;
+  resampleLane<2>(frames_.data(), leftLane, block, cursor_, step);
+  resampleLane<2>(frames_.data() + 1, rightLane, block, cursor_, step);
+  addStereo(leftLane, rightLane, out, block, left, right);
+  return block;
+}
+
 void Voice::mixInto(std::span<float> stereo, int outputRate) noexcept {
   applySeek();
   if (!playing() || outputRate <= 0) return;
@@ -186,18 +245,7 @@ void Voice::mixInto(std::span<float> stereo, int outputRate) noexcept {
       continue;
     }
     const std::size_t run = std::min<std::uint64_t>(total - done, (limit - cursor_ + step - 1) / step);
-    float* out = stereo.data() + 2 * done;
-    const std::size_t lanes = static_cast<std::size_t>(lanes_);
-    float* leftLane = resampled_.data();
-    float* rightLane = lanes == 1 ? leftLane : resampled_.data() + kBlockFrames;
-    const std::size_t block = std::min(run, kBlockFrames);
-    if (lanes == 1) {
-      resampleLane<1>(frames_.data(), leftLane, block, cursor_, step);
-    } else {
-      resampleLane<2>(frames_.data(), leftLane, block, cursor_, step);
-      resampleLane<2>(frames_.data() + 1, rightLane, block, cursor_, step);
-    }
-    addStereo(leftLane, rightLane, out, block, left, right);
+    const std::size_t block = mixBlock(stereo.data() + 2 * done, run, step, left, right);
     cursor_ += step * block;
     done += block;
   }

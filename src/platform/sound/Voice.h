@@ -42,6 +42,7 @@ class Voice {
 
  private:
   void applySeek() noexcept;
+  std::size_t mixBlock(float* out, std::size_t frames, std::uint64_t step, float left, float right) noexcept;
   bool refill() noexcept;
   std::size_t decode(float* out, std::size_t frames) noexcept;
   void finish() noexcept;
