@@ -98,6 +98,30 @@ TEST_F(MixerTest, WavesAreResampledFromTheirOwnRate) {
   EXPECT_NEAR(zeroCrossings(capture->render(24000)), 441, 2);  // 441 Hz for half a second
 }
 
+// A ramp resampled by linear interpolation stays a ramp: every output frame, across
+// the refills of the voice's block of decoded frames, lies on the line.
+TEST_F(MixerTest, ResamplingFollowsTheWaveAcrossRefills) {
+  constexpr int kFrames = 9000;
+  std::vector<std::int16_t> mono(kFrames), stereo(2 * kFrames);
+  for (int i = 0; i < kFrames; ++i) {
+    mono[i] = static_cast<std::int16_t>(i * 3);
+    stereo[2 * i] = static_cast<std::int16_t>(i * 3);
+    stereo[2 * i + 1] = static_cast<std::int16_t>(-i * 2);
+  }
+  auto left = buffer(mono, 22050);
+  auto both = buffer(stereo, 22050, 2);
+  left->setPan(-10000);  // the mono ramp on the left only
+  both->setPan(10000);   // the stereo ramp's right side on the right only
+  left->play();
+  both->play();
+  const auto out = capture->render(19000);  // about 8700 source frames
+  for (std::size_t f = 0; f < 19000; ++f) {
+    const double source = f * 22050.0 / 48000.0;
+    ASSERT_NEAR(out[2 * f], source * 3 / 32768.0, 2e-5) << f;
+    ASSERT_NEAR(out[2 * f + 1], -source * 2 / 32768.0, 2e-5) << f;
+  }
+}
+
 TEST_F(MixerTest, WithoutLoopingPlaybackEndsAndStartsOverOnTheNextPlay) {
   auto sound = buffer(std::vector<std::int16_t>(100, 16384));
   sound->play();
