@@ -79,19 +79,25 @@ void checkBitmapSize(std::int64_t width, std::int64_t height, PixelFormat format
   }
 }
 
-Bitmap::Bitmap(int width, int height, PixelFormat format) {
-  reset(width, height, format);
+Bitmap::Bitmap(int width, int height, PixelFormat format, PixelInit init) {
+  reset(width, height, format, init);
   paletteCount_ = defaultPaletteCount(format);
   if (format == PixelFormat::Bits1 || format == PixelFormat::Bits4) fillGreyRamp(palette_, paletteCount_);
 }
 
-void Bitmap::reset(int width, int height, PixelFormat format) {
+void Bitmap::reset(int width, int height, PixelFormat format, PixelInit init) {
   checkBitmapSize(width, height, format, nullptr);
   width_ = width;
   height_ = height;
   format_ = format;
   stride_ = strideFor(width, format);
-  pixels_.assign(stride_ * static_cast<std::size_t>(height), 0);
+  const std::size_t bytes = stride_ * static_cast<std::size_t>(height);
+  if (init == PixelInit::Zero) {
+    pixels_.assign(bytes, 0);
+  } else {
+    pixels_.clear();
+    pixels_.resize(bytes);  // ByteBuffer leaves new bytes uninitialised
+  }
   if (isIndexed(format) && paletteCount_ == 0) paletteCount_ = defaultPaletteCount(format);
 }
 

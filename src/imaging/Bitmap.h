@@ -30,6 +30,10 @@ struct PaletteEntry {
 
 using Palette = std::array<PaletteEntry, 256>;
 
+// Whether a new bitmap's bytes start at zero or are left for a decoder that
+// writes every byte of every row (padding included) anyway.
+enum class PixelInit { Zero, Uninitialised };
+
 // The largest bitmap any decoder may create: sides up to 32768 pixels and at most
 // 256 MiB of pixel rows. Decoders check the sizes a file declares against this
 // (and against the bytes the file really has) before allocating.
@@ -43,7 +47,7 @@ class Bitmap {
   // A bitmap of the given size, all bytes zero (black, or palette index 0). The
   // palette starts as a grey ramp for 1 and 4 bits and all black for 8 bits.
   // Throws EInvalidGraphic for negative or oversized dimensions.
-  Bitmap(int width, int height, PixelFormat format);
+  Bitmap(int width, int height, PixelFormat format, PixelInit init = PixelInit::Zero);
 
   int width() const noexcept { return width_; }
   int height() const noexcept { return height_; }
@@ -87,9 +91,9 @@ class Bitmap {
 
   // Changes the size keeping the top-left pixels; new pixels are zero.
   void setSize(int width, int height);
-  // Replaces the image with a new one of the given size and format, all zero; the
-  // palette is kept.
-  void reset(int width, int height, PixelFormat format);
+  // Replaces the image with a new one of the given size and format, all zero
+  // unless `init` says otherwise; the palette is kept.
+  void reset(int width, int height, PixelFormat format, PixelInit init = PixelInit::Zero);
 
   // The palette index nearest (squared RGB distance) to a colour, among the
   // entries in use.

@@ -129,7 +129,7 @@ void decodeRows(std::span<const std::uint8_t> bits, const DibHeader& h, Bitmap& 
     bad(source, "pixel rows need " + std::to_string(stride * static_cast<std::size_t>(h.height)) + " bytes, " +
                     std::to_string(bits.size()) + " present");
   }
-  bool raw = out.format() == pixelFormatFromBits(h.bits) && !(h.bits == 32 && h.hasMasks);
+  const bool raw = out.format() == pixelFormatFromBits(h.bits) && !(h.bits == 32 && h.hasMasks);
   for (int i = 0; i < out.height(); ++i) {
     int y = h.topDown ? i : out.height() - 1 - i;
     const std::uint8_t* in = bits.data() + static_cast<std::size_t>(i) * stride;
@@ -194,7 +194,10 @@ Bitmap decodeDib(std::span<const std::uint8_t> dib, const std::string& source, s
                  (bits.size() + 2) * kMaxRlePixelsPerByte) {
     bad(source, "run-length picture is far larger than its data");
   }
-  Bitmap out(static_cast<int>(h.width), static_cast<int>(h.height), format);
+  // Uncompressed rows in the stored format are copied whole, padding included.
+  bool rawRows = !rle && format == pixelFormatFromBits(h.bits) && !(h.bits == 32 && h.hasMasks);
+  Bitmap out(static_cast<int>(h.width), static_cast<int>(h.height), format,
+             rawRows ? PixelInit::Uninitialised : PixelInit::Zero);
   if (h.bits <= 8) {
     out.palette() = palette;
     out.setPaletteCount(h.paletteCount);

@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include <jpeglib.h>
@@ -64,7 +65,8 @@ Outcome decodeInto(jpeg_decompress_struct& info, ErrorManager& err, std::span<co
   info.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
   PixelFormat format = grey ? PixelFormat::Bits8 : PixelFormat::Bits24;
   if (strideFor(static_cast<int>(info.image_width), format) * info.image_height > kMaxBitmapBytes) return Outcome::TooLarge;
-  out.reset(static_cast<int>(info.image_width), static_cast<int>(info.image_height), format);
+  out.reset(static_cast<int>(info.image_width), static_cast<int>(info.image_height), format, PixelInit::Uninitialised);
+  const std::size_t used = static_cast<std::size_t>(info.image_width) * (grey ? 1 : 3);
   if (cmyk) scratch.resize(static_cast<std::size_t>(info.image_width) * 4);
   jpeg_start_decompress(&info);
   while (info.output_scanline < info.output_height) {
@@ -72,6 +74,7 @@ Outcome decodeInto(jpeg_decompress_struct& info, ErrorManager& err, std::span<co
     JSAMPROW row = cmyk ? scratch.data() : out.row(y);
     jpeg_read_scanlines(&info, &row, 1);
     if (cmyk) cmykRowToBgr(scratch.data(), out.row(y), out.width(), info.saw_Adobe_marker);
+    std::memset(out.row(y) + used, 0, out.stride() - used);  // row padding
   }
   jpeg_finish_decompress(&info);
   return Outcome::Decoded;

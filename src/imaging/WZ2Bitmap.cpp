@@ -1,6 +1,7 @@
 #include "imaging/WZ2Bitmap.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "imaging/StreamBytes.h"
 #include "imaging/WZFormat.h"
@@ -11,20 +12,42 @@ void TWZ2Bitmap::decode(std::span<const std::uint8_t> bytes, const std::string& 
   Bitmap out = wz::readHeader(bytes, source);
   const int width = out.width(), height = out.height();
   int x = 0, y = 0;
-  for (std::size_t i = wz::kHeaderSize; i + 1 < bytes.size() && y < height; i += 2) {
-    const std::uint8_t index = bytes[i + 1];
-    for (int n = bytes[i]; n > 0 && y < height;) {
+  const int stride = static_cast<int>(out.stride());
+  std::uint8_t* row = out.row(0);
+  const std::uint8_t* pair = bytes.data() + wz::kHeaderSize;
+  const std::uint8_t* const end = pair + (bytes.size() - wz::kHeaderSize) / 2 * 2;
+  for (; pair != end && y < height; pair += 2) {
+    const std::uint8_t index = pair[1];
+    int n = pair[0];
+    if (n < width - x) {  // the common case: the run ends inside the row
+      if (n <= 16 && x + 16 <= stride) {
+        // Short runs store 16 bytes at once; the bytes past the run are
+        // overwritten by the runs that follow (or are row padding).
+        const std::uint64_t fill = 0x0101010101010101ull * index;
+        std::memcpy(row + x, &fill, 8);
+        std::memcpy(row + x + 8, &fill, 8);
+      } else {
+        std::memset(row + x, index, static_cast<std::size_t>(n));
+      }
+      x += n;
+      continue;
+    }
+    while (n > 0 && y < height) {
       int count = std::min(n, width - x);
-      std::fill(out.row(y) + x, out.row(y) + x + count, index);
+      std::memset(row + x, index, static_cast<std::size_t>(count));
       x += count, n -= count;
       // A completed row hands its last index to the next row's uncoded first pixel
       // (and in one-pixel-wide pictures that completes the next row as well).
       while (x == width && ++y < height) {
-        out.row(y)[0] = index;
+        row = out.row(y);
+        row[0] = index;
         x = 1;
       }
     }
   }
+  // Undo what the 16-byte stores wrote past the last run and into row padding.
+  if (y < height) std::memset(row + x, 0, static_cast<std::size_t>(stride - x));
+  for (int r = 0; r < std::min(y, height); ++r) std::memset(out.row(r) + width, 0, static_cast<std::size_t>(stride - width));
   bitmap_ = std::move(out);
 }
 

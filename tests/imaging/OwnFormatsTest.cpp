@@ -150,6 +150,10 @@ TEST(WZ, ReadingOverlongRunsTruncatedDataAndOddBytes) {
   TWZ2Bitmap two;
   two.decode(withRuns(header, {4, A, 1}), "t.wz2");  // data ends inside row 2
   EXPECT_EQ(two.bitmap(), indexRows({{A, A, A}, {A, A, 0}, {0, 0, 0}}));
+  Bitmap wide(20, 2, PixelFormat::Bits8);
+  two.decode(withRuns(wide, {2, A, 3, B}), "t.wz2");  // data ends early in a wide row
+  for (int x = 0; x < 20; ++x) EXPECT_EQ(two.bitmap().rawPixel(x, 0), x < 2 ? 1u : x < 5 ? 2u : 0u) << x;
+  for (std::size_t i = 20; i < two.bitmap().stride(); ++i) EXPECT_EQ(two.bitmap().row(0)[i], 0) << "padding";
   two.decode(withRuns(header, {255, B, 255, C}), "t.wz2");  // pairs beyond the last row ignored
   EXPECT_EQ(two.bitmap(), indexRows({{B, B, B}, {B, B, B}, {B, B, B}}));
 }

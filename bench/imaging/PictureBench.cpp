@@ -1,0 +1,184 @@
+// Decoding pictures at world load: each decoder against the plain library call
+// that does the core of its work, on the same 1024 x 1024 picture in the same run.
+//   JPEG  decodeJpeg            vs libjpeg-turbo decoding to BGR rows
+//   BMP   readBmp (8-bit)       vs allocating the rows and copying them (memcpy)
+//   BMZ   TZBitmap::decode      vs zlib's uncompress of the same stream
+//   WZ2   TWZ2Bitmap::decode    vs allocating the rows and copying them (memcpy)
+// Both sides allocate their output each iteration, as a decoder must.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <zlib.h>
+
+#include "archive/ByteBuffer.h"
+#include "archive/MemoryStream.h"
+#include "imaging/BmpCodec.h"
+#include "imaging/JpegDecoder.h"
+#include "imaging/WZ2Bitmap.h"
+#include "imaging/ZBitmap.h"
+
+namespace velorina {
+namespace {
+
+constexpr int kSide = 1024;
+
+// A texture-like 8-bit picture: flat patches of a few colours with some noise,
+// the kind of content the run-length formats are meant for.
+Bitmap texture8() {
+  Bitmap b(kSide, kSide, PixelFormat::Bits8);
+  for (int i = 0; i < 256; ++i) b.palette()[static_cast<std::size_t>(i)] = {std::uint8_t(i), std::uint8_t(i / 2), std::uint8_t(255 - i), 0};
+  std::uint32_t seed = 12345;
+  for (int y = 0; y < kSide; ++y)
+    for (int x = 0; x < kSide; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      int patch = ((x / 24) * 7 + (y / 16) * 3) & 63;
+      b.row(y)[x] = static_cast<std::uint8_t>((seed >> 28) == 0 ? (seed >> 8) & 255 : patch);
+    }
+  return b;
+}
+
+Bitmap photo24() {
+  Bitmap b(kSide, kSide, PixelFormat::Bits24);
+  for (int y = 0; y < kSide; ++y)
+    for (int x = 0; x < kSide; ++x) {
+      std::uint8_t* p = b.row(y) + 3 * x;
+      p[0] = static_cast<std::uint8_t>((x * y) >> 10), p[1] = static_cast<std::uint8_t>(x ^ y), p[2] = static_cast<std::uint8_t>(x + y / 3);
+    }
+  return b;
+}
+
+std::vector<std::uint8_t> encodeJpeg(const Bitmap& rgb) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr err{};
+  info.err = jpeg_std_error(&err);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = kSide, info.image_height = kSide, info.input_components = 3, info.in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 85, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  for (int y = 0; y < kSide; ++y) {
+    JSAMPROW row = const_cast<JSAMPROW>(rgb.row(y));
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  std::vector<std::uint8_t> out(buffer, buffer + size);
+  jpeg_destroy_compress(&info);
+  std::free(buffer);
+  return out;
+}
+
+const std::vector<std::uint8_t>& jpegFile() {
+  static const auto file = encodeJpeg(photo24());
+  return file;
+}
+const ByteBuffer& bmpFile() {
+  static const ByteBuffer file = writeBmp(texture8());
+  return file;
+}
+const ByteBuffer& bmzFile() {
+  static const ByteBuffer file = [] {
+    MemoryStream s;
+    TZBitmap(texture8()).SaveToStream(s);
+    return s.release();
+  }();
+  return file;
+}
+const ByteBuffer& wz2File() {
+  static const ByteBuffer file = TWZ2Bitmap(texture8()).encode();
+  return file;
+}
+
+void BM_JpegLibrary(benchmark::State& state) {
+  const auto& file = jpegFile();
+  for (auto _ : state) {
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr err{};
+    info.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, file.data(), file.size());
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&info);
+    ByteBuffer pixels(static_cast<std::size_t>(kSide) * kSide * 3);
+    while (info.output_scanline < info.output_height) {
+      JSAMPROW row = pixels.data() + static_cast<std::size_t>(info.output_scanline) * kSide * 3;
+      jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    benchmark::DoNotOptimize(pixels.data());
+  }
+}
+void BM_JpegDecoder(benchmark::State& state) {
+  const auto& file = jpegFile();
+  for (auto _ : state) benchmark::DoNotOptimize(decodeJpeg(file, "bench.jpg"));
+}
+
+// Copies the rows of an 8-bit bitmap file (bottom-up) into a new buffer.
+void copyRows(benchmark::State& state, std::span<const std::uint8_t> rows) {
+  for (auto _ : state) {
+    ByteBuffer pixels(rows.size());
+    for (int y = 0; y < kSide; ++y)
+      std::memcpy(pixels.data() + static_cast<std::size_t>(kSide - 1 - y) * kSide,
+                  rows.data() + static_cast<std::size_t>(y) * kSide, kSide);
+    benchmark::DoNotOptimize(pixels.data());
+  }
+}
+void BM_BmpMemcpy(benchmark::State& state) {
+  const auto& file = bmpFile();
+  copyRows(state, std::span(file).subspan(file.size() - static_cast<std::size_t>(kSide) * kSide));
+}
+void BM_BmpDecoder(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(readBmp(bmpFile(), "bench.bmp"));
+}
+
+void BM_BmzZlib(benchmark::State& state) {
+  const auto& file = bmzFile();
+  std::uint32_t size = 0;
+  std::memcpy(&size, file.data() + file.size() - 4, 4);
+  for (auto _ : state) {
+    ByteBuffer out(size);
+    uLongf got = size;
+    if (uncompress(out.data(), &got, file.data(), static_cast<uLong>(file.size() - 4)) != Z_OK) state.SkipWithError("zlib");
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+void BM_BmzDecoder(benchmark::State& state) {
+  for (auto _ : state) {
+    TZBitmap z;
+    z.decode(bmzFile(), "bench.bmz");
+    benchmark::DoNotOptimize(z.bitmap().pixels().data());
+  }
+}
+
+void BM_Wz2Memcpy(benchmark::State& state) {
+  const auto& file = bmpFile();
+  copyRows(state, std::span(file).subspan(file.size() - static_cast<std::size_t>(kSide) * kSide));
+}
+void BM_Wz2Decoder(benchmark::State& state) {
+  for (auto _ : state) {
+    TWZ2Bitmap w;
+    w.decode(wz2File(), "bench.wz2");
+    benchmark::DoNotOptimize(w.bitmap().pixels().data());
+  }
+}
+
+BENCHMARK(BM_JpegLibrary)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegDecoder)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BmpMemcpy)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BmpDecoder)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BmzZlib)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BmzDecoder)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Wz2Memcpy)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Wz2Decoder)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace velorina
+
+BENCHMARK_MAIN();
