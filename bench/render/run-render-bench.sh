@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs the software device's benchmark and the llvmpipe reference in one go (the
+# reference under Xvfb with two llvmpipe threads) and prints the speed ratios.
+# Usage: bench/render/run-render-bench.sh BUILD_DIR [MIN_TIME_SECONDS]
+set -euo pipefail
+build=${1:?usage: run-render-bench.sh BUILD_DIR [MIN_TIME]}
+min_time=${2:-3}
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+"$build/bench_render" --benchmark_min_time="$min_time" --benchmark_format=json >"$out/ours.json"
+LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe LP_NUM_THREADS=2 \
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  "$build/bench_render_llvmpipe" --benchmark_min_time="$min_time" --benchmark_format=json >"$out/llvmpipe.json"
+
+python3 - "$out/ours.json" "$out/llvmpipe.json" <<'PY'
+import json, sys
+def fps(path):
+    return {b["name"].split("/")[0]: b["fps"] for b in json.load(open(path))["benchmarks"]}
+ours, ref = fps(sys.argv[1]), fps(sys.argv[2])
+for w in ("Fill", "Tris"):
+    o, r = ours["BM_Software" + w], ref["BM_Llvmpipe" + w]
+    print(f"{w.lower():5s} software {o:7.2f} fps   llvmpipe {r:7.2f} fps   ratio {o / r:5.2f}")
+PY
