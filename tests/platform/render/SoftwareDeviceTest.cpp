@@ -249,3 +249,56 @@ TEST(SoftwareDevice, PointsLandOnPixelCentres) {
 
 }  // namespace
 }  // namespace velorina
+
+namespace velorina {
+namespace {
+
+// The specialised span loops must give exactly the pixels of the general pipeline.
+// Blending ONE / ZERO is the identity but sends drawing down the general path.
+std::vector<std::uint32_t> perspectiveFloor(D3DTEXTUREMAGFILTER filter, bool generalPath) {
+  Canvas c(96, 64);
+  auto texels = checkerTexels(16, 16, 3, 0xFFF0E0D0u, 0xFF20A040u);
+  for (std::size_t i = 0; i < texels.size(); i += 7) texels[i] = 0xFF000000u;
+  TDirect3DTexture2 tex(16, 16, texels);
+  tex.SetColorKey(0);
+  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.15f, 0.05f));
+  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix());
+  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_WORLD, translationMatrix(0.3f, -1, 0));
+  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  c.device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1);
+  c.device.SetRenderState(D3DRENDERSTATE_SPECULARENABLE, 1);
+  c.device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  c.device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(filter));
+  c.device.SetTextureStageState(0, D3DTSS_MINFILTER, d3dValue(filter));
+  if (generalPath) {
+    c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+    c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
+    c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_ZERO));
+  }
+  c.clear(0xFF102030);
+  c.device.BeginScene();
+  c.device.SetTexture(0, &tex);
+  c.draw(D3DPT_TRIANGLESTRIP, std::array{vtx(-4, 0, 0.3f, 0xFFFF8040, -0.3f, 0, 0xFF000000),
+                                         vtx(4, 0, 0.3f, 0xFF40FF80, 5.2f, 0, 0xFF202000),
+                                         vtx(-4, 0, 12, 0xFF8040FF, 0, 7.7f, 0xFF000040),
+                                         vtx(4, 0, 12, 0xFFFFFFFF, 5.2f, 7.7f, 0xFF404040)});
+  c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-1, 0.2f, 2, 0xFFFFFFFF, 0.1f, 0.1f), vtx(1, 0.9f, 3, 0xFFC0C0C0, 1.3f, 0.2f),
+                                        vtx(0, 1.6f, 2.5f, 0xFF808080, 0.6f, 1.4f)});
+  c.device.EndScene();
+  return c.pixels();
+}
+
+TEST(SoftwareDevice, SpecialisedLoopsMatchTheGeneralPipelineExactly) {
+  for (const auto filter : {D3DTEXTUREMAGFILTER::D3DTFG_POINT, D3DTEXTUREMAGFILTER::D3DTFG_LINEAR}) {
+    const auto fast = perspectiveFloor(filter, false);
+    const auto general = perspectiveFloor(filter, true);
+    ASSERT_EQ(fast.size(), general.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < fast.size(); ++i) differing += fast[i] != general[i];
+    EXPECT_EQ(differing, 0u) << "filter " << d3dValue(filter);
+    EXPECT_GT(countPixels(fast, 0xFF102030u), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace velorina

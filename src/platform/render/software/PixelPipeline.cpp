@@ -1,5 +1,7 @@
 #include "platform/render/software/PixelPipeline.h"
 
+#include "platform/render/software/PixelMath.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,19 +10,6 @@ namespace velorina::software {
 namespace {
 
 constexpr std::uint32_t channel(std::uint32_t c, int shift) { return (c >> shift) & 0xFF; }
-
-// x * y / 255, rounded, for x, y in 0 .. 255.
-constexpr std::int32_t mul255(std::int32_t x, std::int32_t y) {
-  const std::int32_t t = x * y + 128;
-  return (t + (t >> 8)) >> 8;
-}
-
-constexpr std::int32_t clamp255(std::int32_t x) { return x < 0 ? 0 : (x > 255 ? 255 : x); }
-
-std::int32_t toByte(float f) {
-  const auto i = static_cast<std::int32_t>(f + 0.5f);
-  return clamp255(i);
-}
 
 // Wraps or clamps an integer texel coordinate into 0 .. size-1.
 std::int32_t address(std::int32_t i, std::int32_t size, D3DTEXTUREADDRESS mode) {
@@ -40,13 +29,6 @@ std::int32_t address(std::int32_t i, std::int32_t size, D3DTEXTUREADDRESS mode) 
       return m < 0 ? m + size : m;
     }
   }
-}
-
-// Texture coordinates far outside 0 .. 1 are brought back by whole repetitions
-// first, so the conversion to integers below cannot overflow.
-float reduce(float t) {
-  if (!(std::fabs(t) < 4096.0f)) return std::isfinite(t) ? t - std::floor(t) : 0.0f;
-  return t;
 }
 
 struct Rgba {
@@ -136,23 +118,19 @@ bool TextureSampler::sample(float u, float v, TextureFilter filter, std::uint32_
     argb = 0xFFFFFFFFu;
     return true;
   }
-  // Texel i covers u from i / width to (i + 1) / width; its centre is at i + 0.5.
-  const float fu = reduce(u) * float(width);
-  const float fv = reduce(v) * float(height);
   if (filter == TextureFilter::Point) {
-    const std::int32_t x = address(std::int32_t(std::floor(fu)), width, addressU);
-    const std::int32_t y = address(std::int32_t(std::floor(fv)), height, addressV);
+    // Texel i covers u from i / width to (i + 1) / width.
+    const std::int32_t x = address(floorToInt(reduceCoordinate(u) * float(width)), width, addressU);
+    const std::int32_t y = address(floorToInt(reduceCoordinate(v) * float(height)), height, addressV);
     argb = texels[std::size_t(y) * width + x];
     return !(hasKey && (argb & 0xFFFFFFu) == keyRgb);
   }
-  const float bu = fu - 0.5f, bv = fv - 0.5f;
-  const float flu = std::floor(bu), flv = std::floor(bv);
-  const auto wu = std::int32_t((bu - flu) * 256.0f);  // 0 .. 255 weight of the right column
-  const auto wv = std::int32_t((bv - flv) * 256.0f);
-  const std::int32_t x0 = address(std::int32_t(flu), width, addressU);
-  const std::int32_t x1 = address(std::int32_t(flu) + 1, width, addressU);
-  const std::int32_t y0 = address(std::int32_t(flv), height, addressV);
-  const std::int32_t y1 = address(std::int32_t(flv) + 1, height, addressV);
+  const BilinearTap tu = bilinearTap(u, float(width)), tv = bilinearTap(v, float(height));
+  const std::int32_t wu = tu.weight, wv = tv.weight;
+  const std::int32_t x0 = address(tu.index, width, addressU);
+  const std::int32_t x1 = address(tu.index + 1, width, addressU);
+  const std::int32_t y0 = address(tv.index, height, addressV);
+  const std::int32_t y1 = address(tv.index + 1, height, addressV);
   const std::uint32_t t[4] = {texels[std::size_t(y0) * width + x0], texels[std::size_t(y0) * width + x1],
                               texels[std::size_t(y1) * width + x0], texels[std::size_t(y1) * width + x1]};
   std::int32_t w[4] = {(256 - wu) * (256 - wv), wu * (256 - wv), (256 - wu) * wv, wu * wv};
@@ -170,8 +148,8 @@ bool TextureSampler::sample(float u, float v, TextureFilter filter, std::uint32_
   }
   std::uint32_t out = 0;
   for (int shift = 0; shift < 32; shift += 8) {
-    std::int64_t sum = 0;
-    for (int i = 0; i < 4; ++i) sum += std::int64_t(channel(t[i], shift)) * w[i];
+    std::int32_t sum = 0;
+    for (int i = 0; i < 4; ++i) sum += std::int32_t(channel(t[i], shift)) * w[i];
     out |= std::uint32_t((sum + total / 2) / total) << shift;
   }
   argb = out;

@@ -10,7 +10,6 @@ namespace {
 
 constexpr int kSubpixelBits = 4;
 constexpr std::int64_t kSubpixel = 1 << kSubpixelBits;
-constexpr int kQuantities = 2 + kAttributeCount;  // z, 1/w, then each attribute / w
 constexpr int kColorAttributes = 7;              // diffuse rgba and specular rgb
 
 std::int64_t floorDiv(std::int64_t n, std::int64_t d) {  // d > 0
@@ -20,10 +19,6 @@ std::int64_t floorDiv(std::int64_t n, std::int64_t d) {  // d > 0
 }
 
 std::int64_t ceilDiv(std::int64_t n, std::int64_t d) { return -floorDiv(-n, d); }
-
-PixelInput toInput(const float* q, float w) {
-  return {q[2] * w, q[3] * w, q[4] * w, q[5] * w, q[6] * w, q[7] * w, q[8] * w, q[9] * w, q[10] * w};
-}
 
 struct Edge {
   std::int64_t dx, dy, xa, ya;
@@ -112,26 +107,20 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
   const std::int64_t yMax =
       std::min<std::int64_t>(floorDiv(std::max({Y[0], Y[1], Y[2]}), kSubpixel), scissor_.y1 - 1);
   const bool depth = pipe.depthTest && target_->hasDepth();
+  const SpanFunction span = selectSpanFunction(pipe, depth);
 
+  SpanRow row;
+  row.dqdx = dqdx;
   for (std::int64_t py = yMin; py <= yMax; ++py) {
     std::int64_t lo = scissor_.x0, hi = scissor_.x1 - 1;
     if (!narrow(edges[0], py, lo, hi) || !narrow(edges[1], py, lo, hi) || !narrow(edges[2], py, lo, hi)) continue;
-    float val[kQuantities];
     const float ox = float(lo) - fx[0], oy = float(py) - fy[0];
-    for (int k = 0; k < kQuantities; ++k) val[k] = q[0][k] + dqdx[k] * ox + dqdy[k] * oy;
-    std::uint32_t* colorRow = target_->colorRow(std::int32_t(py));
-    float* depthRow = depth ? target_->depthRow(std::int32_t(py)) : nullptr;
-    for (std::int64_t px = lo; px <= hi; ++px) {
-      const float z = val[0];
-      if (!depth || compare(pipe.depthFunc, z, depthRow[px])) {
-        std::uint32_t argb;
-        if (pipe.shade(toInput(val, 1.0f / val[1]), argb)) {
-          colorRow[px] = pipe.blendOver(argb, colorRow[px]);
-          if (depth && pipe.depthWrite) depthRow[px] = z;
-        }
-      }
-      for (int k = 0; k < kQuantities; ++k) val[k] += dqdx[k];
-    }
+    for (int k = 0; k < kQuantities; ++k) row.val[k] = q[0][k] + dqdx[k] * ox + dqdy[k] * oy;
+    row.color = target_->colorRow(std::int32_t(py));
+    row.depth = depth ? target_->depthRow(std::int32_t(py)) : nullptr;
+    row.lo = std::int32_t(lo);
+    row.hi = std::int32_t(hi);
+    span(pipe, row);
   }
 }
 

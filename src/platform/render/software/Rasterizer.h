@@ -15,6 +15,7 @@
 #include "platform/render/software/Clipper.h"
 #include "platform/render/software/FrameBuffer.h"
 #include "platform/render/software/PixelPipeline.h"
+#include "platform/render/software/SpanShaders.h"
 
 namespace velorina::software {
 

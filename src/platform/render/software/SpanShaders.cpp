@@ -1,0 +1,135 @@
+#include "platform/render/software/SpanShaders.h"
+
+#include "platform/render/software/PixelMath.h"
+
+namespace velorina::software {
+
+namespace {
+
+void generalSpan(const PixelPipeline& pipe, const SpanRow& row) {
+  float val[kQuantities];
+  for (int k = 0; k < kQuantities; ++k) val[k] = row.val[k];
+  for (std::int32_t x = row.lo; x <= row.hi; ++x) {
+    const float z = val[kZ];
+    if (row.depth == nullptr || compare(pipe.depthFunc, z, row.depth[x])) {
+      const float w = 1.0f / val[kQ];
+      const PixelInput in{val[kR] * w,     val[kG] * w,     val[kB] * w, val[kA] * w, val[kSpecR] * w,
+                          val[kSpecG] * w, val[kSpecB] * w, val[kU] * w, val[kV] * w};
+      std::uint32_t argb;
+      if (pipe.shade(in, argb)) {
+        row.color[x] = pipe.blendOver(argb, row.color[x]);
+        if (row.depth != nullptr && pipe.depthWrite) row.depth[x] = z;
+      }
+    }
+    for (int k = 0; k < kQuantities; ++k) val[k] += row.dqdx[k];
+  }
+}
+
+// Samples a wrapped power-of-two texture exactly as TextureSampler::sample does;
+// false when the sample is keyed away.
+template <TextureFilter Filter, bool Key>
+inline bool sampleWrapped(const TextureSampler& t, float u, float v, std::uint32_t& rgb) {
+  const std::int32_t wmask = t.width - 1, hmask = t.height - 1;
+  if constexpr (Filter == TextureFilter::Point) {
+    const std::int32_t x = floorToInt(reduceCoordinate(u) * float(t.width)) & wmask;
+    const std::int32_t y = floorToInt(reduceCoordinate(v) * float(t.height)) & hmask;
+    rgb = t.texels[std::size_t(y) * t.width + x];
+    return !(Key && (rgb & 0xFFFFFFu) == t.keyRgb);
+  } else {
+    const BilinearTap tu = bilinearTap(u, float(t.width)), tv = bilinearTap(v, float(t.height));
+    const std::int32_t x0 = tu.index & wmask, x1 = (tu.index + 1) & wmask;
+    const std::size_t r0 = std::size_t(tv.index & hmask) * t.width, r1 = std::size_t((tv.index + 1) & hmask) * t.width;
+    const std::uint32_t t0 = t.texels[r0 + x0], t1 = t.texels[r0 + x1], t2 = t.texels[r1 + x0], t3 = t.texels[r1 + x1];
+    const std::int32_t wu = tu.weight, wv = tv.weight;
+    std::int32_t w0 = (256 - wu) * (256 - wv), w1 = wu * (256 - wv), w2 = (256 - wu) * wv, w3 = wu * wv;
+    std::int32_t total = 65536;
+    if constexpr (Key) {
+      const std::uint32_t k = t.keyRgb;
+      std::int32_t keyed = 0;
+      if ((t0 & 0xFFFFFFu) == k) keyed += w0, w0 = 0;
+      if ((t1 & 0xFFFFFFu) == k) keyed += w1, w1 = 0;
+      if ((t2 & 0xFFFFFFu) == k) keyed += w2, w2 = 0;
+      if ((t3 & 0xFFFFFFu) == k) keyed += w3, w3 = 0;
+      if (keyed >= 32768) return false;
+      total -= keyed;
+    }
+    auto mix = [&](int shift) {
+      const std::int32_t sum = std::int32_t((t0 >> shift) & 0xFF) * w0 + std::int32_t((t1 >> shift) & 0xFF) * w1 +
+                               std::int32_t((t2 >> shift) & 0xFF) * w2 + std::int32_t((t3 >> shift) & 0xFF) * w3;
+      return total == 65536 ? std::uint32_t((sum + 32768) >> 16) : std::uint32_t((sum + total / 2) / total);
+    };
+    rgb = (mix(16) << 16) | (mix(8) << 8) | mix(0);
+    return true;
+  }
+}
+
+// Texture times diffuse colour, optional specular add, no blending: the stage
+// setup the scene uses for every object.
+template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
+void modulateSpan(const PixelPipeline& pipe, const SpanRow& row) {
+  const TextureSampler& tex = pipe.texture;
+  const float* d = row.dqdx;
+  float z = row.val[kZ], q = row.val[kQ], r = row.val[kR], g = row.val[kG], b = row.val[kB];
+  float sr = row.val[kSpecR], sg = row.val[kSpecG], sb = row.val[kSpecB], u = row.val[kU], v = row.val[kV];
+  const bool depthWrite = pipe.depthWrite;
+  for (std::int32_t x = row.lo; x <= row.hi; ++x, z += d[kZ], q += d[kQ], r += d[kR], g += d[kG], b += d[kB],
+                    sr += d[kSpecR], sg += d[kSpecG], sb += d[kSpecB], u += d[kU], v += d[kV]) {
+    if (Depth && !(z <= row.depth[x])) continue;
+    const float w = 1.0f / q;
+    std::uint32_t texel;
+    if (!sampleWrapped<Filter, Key>(tex, u * w, v * w, texel)) continue;
+    std::int32_t cr = mul255(std::int32_t((texel >> 16) & 0xFF), toByte(r * w));
+    std::int32_t cg = mul255(std::int32_t((texel >> 8) & 0xFF), toByte(g * w));
+    std::int32_t cb = mul255(std::int32_t(texel & 0xFF), toByte(b * w));
+    if constexpr (Specular) {
+      cr = std::min(255, cr + toByte(sr * w));
+      cg = std::min(255, cg + toByte(sg * w));
+      cb = std::min(255, cb + toByte(sb * w));
+    }
+    row.color[x] = 0xFF000000u | (std::uint32_t(cr) << 16) | (std::uint32_t(cg) << 8) | std::uint32_t(cb);
+    if (Depth && depthWrite) row.depth[x] = z;
+  }
+}
+
+bool isPowerOfTwo(std::int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
+
+bool plainArgument(std::uint32_t arg, std::uint32_t source) { return arg == source; }
+
+// Texture times diffuse in either order, with nothing that reads alpha afterwards.
+bool isTextureModulate(const PixelPipeline& p) {
+  if (p.color.op != D3DTEXTUREOP::D3DTOP_MODULATE) return false;
+  auto isDiffuse = [](std::uint32_t a) { return a == D3DTA_DIFFUSE || a == D3DTA_CURRENT; };
+  return (plainArgument(p.color.arg1, D3DTA_TEXTURE) && isDiffuse(p.color.arg2)) ||
+         (plainArgument(p.color.arg2, D3DTA_TEXTURE) && isDiffuse(p.color.arg1));
+}
+
+template <TextureFilter Filter, bool Key, bool Specular>
+SpanFunction pickDepth(bool depth) {
+  return depth ? &modulateSpan<Filter, Key, Specular, true> : &modulateSpan<Filter, Key, Specular, false>;
+}
+
+template <TextureFilter Filter, bool Key>
+SpanFunction pickSpecular(bool specular, bool depth) {
+  return specular ? pickDepth<Filter, Key, true>(depth) : pickDepth<Filter, Key, false>(depth);
+}
+
+template <TextureFilter Filter>
+SpanFunction pickKey(bool key, bool specular, bool depth) {
+  return key ? pickSpecular<Filter, true>(specular, depth) : pickSpecular<Filter, false>(specular, depth);
+}
+
+}  // namespace
+
+SpanFunction selectSpanFunction(const PixelPipeline& p, bool depth) {
+  const TextureSampler& t = p.texture;
+  const bool depthTest = depth && p.depthTest;
+  const bool fast = p.useTexture && t.texels != nullptr && isPowerOfTwo(t.width) && isPowerOfTwo(t.height) &&
+                    t.addressU == D3DTEXTUREADDRESS::D3DTADDRESS_WRAP &&
+                    t.addressV == D3DTEXTUREADDRESS::D3DTADDRESS_WRAP && isTextureModulate(p) && !p.blend &&
+                    !p.alphaTest && (!depthTest || p.depthFunc == D3DCMPFUNC::D3DCMP_LESSEQUAL);
+  if (!fast) return &generalSpan;
+  return p.filter == TextureFilter::Bilinear ? pickKey<TextureFilter::Bilinear>(t.hasKey, p.specular, depthTest)
+                                             : pickKey<TextureFilter::Point>(t.hasKey, p.specular, depthTest);
+}
+
+}  // namespace velorina::software

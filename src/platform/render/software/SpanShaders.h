@@ -1,0 +1,33 @@
+#pragma once
+// The per-row inner loops of triangle drawing. The general loop runs the whole
+// PixelPipeline per sample; specialised loops cover the common configuration
+// (a wrapped power-of-two texture modulated by the diffuse colour, no blending,
+// no alpha test) with every decision taken once per draw call instead of per
+// sample. A specialised loop writes exactly the pixels the general one would.
+
+#include <cstdint>
+
+#include "platform/render/software/Clipper.h"
+#include "platform/render/software/PixelPipeline.h"
+
+namespace velorina::software {
+
+// Interpolated quantities, in this order: z, 1/w, then each attribute divided by w.
+inline constexpr int kQuantities = 2 + kAttributeCount;
+enum Quantity : int { kZ = 0, kQ = 1, kR, kG, kB, kA, kSpecR, kSpecG, kSpecB, kU, kV };
+
+struct SpanRow {
+  std::uint32_t* color;  // the row's colour samples
+  float* depth;          // the row's depth samples, nullptr without depth testing
+  std::int32_t lo, hi;   // inclusive range of samples to draw
+  float val[kQuantities];       // the quantities at sample lo
+  const float* dqdx;            // their change per sample
+};
+
+using SpanFunction = void (*)(const PixelPipeline& pipe, const SpanRow& row);
+
+// The fastest loop that draws this pipeline exactly (the general one when no
+// specialised loop applies). `depth`: the target has a depth buffer.
+SpanFunction selectSpanFunction(const PixelPipeline& pipe, bool depth);
+
+}  // namespace velorina::software
