@@ -22,12 +22,13 @@ bool byteAligned(const Bitmap& a, const Bitmap& b) {
   return a.format() == b.format() && a.bitsPerPixel() >= 8;
 }
 
-// Source column for each target column of `to` (or -1 when outside the source).
-std::vector<int> columnMap(Rect to, Rect from, int sourceWidth) {
-  std::vector<int> map(static_cast<std::size_t>(to.width()));
-  for (int i = 0; i < to.width(); ++i) {
-    auto sx = from.left + static_cast<int>(static_cast<std::int64_t>(i) * from.width() / to.width());
-    map[static_cast<std::size_t>(i)] = (sx >= 0 && sx < sourceWidth) ? sx : -1;
+// Source column for each target column x0..x1-1 of `to` (-1 when outside the
+// source). Only the visible columns are mapped, however wide `to` is.
+std::vector<int> columnMap(Rect to, Rect from, int sourceWidth, int x0, int x1) {
+  std::vector<int> map(static_cast<std::size_t>(std::max(0, x1 - x0)));
+  for (int x = x0; x < x1; ++x) {
+    auto sx = from.left + static_cast<std::int64_t>(x - to.left) * from.width() / to.width();
+    map[static_cast<std::size_t>(x - x0)] = (sx >= 0 && sx < sourceWidth) ? static_cast<int>(sx) : -1;
   }
   return map;
 }
@@ -41,23 +42,24 @@ void stretchDraw(Bitmap& target, Rect to, const Bitmap& source, Rect from) {
     stretchDraw(target, to, copy, from);
     return;
   }
-  std::vector<int> columns = columnMap(to, from, source.width());
   int x0 = std::max(0, to.left), x1 = std::min(target.width(), to.right);
+  if (x0 >= x1) return;
+  std::vector<int> columns = columnMap(to, from, source.width(), x0, x1);
   int y0 = std::max(0, to.top), y1 = std::min(target.height(), to.bottom);
   bool fast = byteAligned(target, source);
   auto bytes = static_cast<std::size_t>(target.bitsPerPixel() / 8);
   for (int y = y0; y < y1; ++y) {
-    auto sy = from.top + static_cast<int>(static_cast<std::int64_t>(y - to.top) * from.height() / to.height());
+    auto sy = from.top + static_cast<std::int64_t>(y - to.top) * from.height() / to.height();
     if (sy < 0 || sy >= source.height()) continue;
     std::uint8_t* out = target.row(y);
-    const std::uint8_t* in = source.row(sy);
+    const std::uint8_t* in = source.row(static_cast<int>(sy));
     for (int x = x0; x < x1; ++x) {
-      int sx = columns[static_cast<std::size_t>(x - to.left)];
+      int sx = columns[static_cast<std::size_t>(x - x0)];
       if (sx < 0) continue;
       if (fast) {
         std::memcpy(out + static_cast<std::size_t>(x) * bytes, in + static_cast<std::size_t>(sx) * bytes, bytes);
       } else {
-        transferPixel(target, x, y, source, sx, sy);
+        transferPixel(target, x, y, source, sx, static_cast<int>(sy));
       }
     }
   }

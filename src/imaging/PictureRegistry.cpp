@@ -9,6 +9,7 @@
 #include "imaging/IconDecoder.h"
 #include "imaging/ImagingError.h"
 #include "imaging/JpegDecoder.h"
+#include "imaging/MetafileDecoder.h"
 #include "imaging/PngCodec.h"
 #include "imaging/PpmCodec.h"
 #include "imaging/RasterPicture.h"
@@ -55,6 +56,8 @@ PictureRegistry makeStandard() {
   r.add(raster("PPM", "Portable Pixmap", decodePpm));
   r.add(raster("TGA", "Truevision Targa", decodeTga));
   r.add(raster("ICO", "Icons", decodeIcon));
+  r.add(raster("WMF", "Metafiles", decodeWmf));
+  r.add(raster("EMF", "Enhanced Metafiles", decodeEmf));
   r.add(raster(TZBitmap::kExtension, TZBitmap::kDescription, decodeWith<TZBitmap>));
   r.add(raster(TWZ1Bitmap::kExtension, TWZ1Bitmap::kDescription, decodeWith<TWZ1Bitmap>));
   r.add(raster(TWZ2Bitmap::kExtension, TWZ2Bitmap::kDescription, decodeWith<TWZ2Bitmap>));
