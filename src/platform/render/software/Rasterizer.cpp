@@ -112,6 +112,13 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
   SpanRow row;
   row.dqdx = dqdx;
   for (std::int64_t py = yMin; py <= yMax; ++py) {
+    if (bandCount_ > 1 && ((py >> kBandShift) % bandCount_) != band_) {
+      // Skip to the first row of this thread's next band.
+      const std::int64_t bandIndex = py >> kBandShift;
+      const std::int64_t ahead = (band_ - bandIndex % bandCount_ + bandCount_) % bandCount_;
+      py = ((bandIndex + ahead) << kBandShift) - 1;
+      continue;
+    }
     std::int64_t lo = scissor_.x0, hi = scissor_.x1 - 1;
     if (!narrow(edges[0], py, lo, hi) || !narrow(edges[1], py, lo, hi) || !narrow(edges[2], py, lo, hi)) continue;
     const float ox = float(lo) - fx[0], oy = float(py) - fy[0];

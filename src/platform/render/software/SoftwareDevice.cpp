@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <thread>
 
 #include "platform/render/Direct3DTexture2.h"
 #include "platform/render/RenderError.h"
@@ -63,6 +64,9 @@ SoftwareDevice::SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthB
               height, depth == DepthBuffer::Attached) {
   viewport_ = {0, 0, width, height, 0.0f, 1.0f};
   resetStates();
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  workers_ = std::make_unique<BandWorkers>(threads);
+  bandRasterizers_.resize(threads);
 }
 
 void SoftwareDevice::resetStates() {
@@ -308,15 +312,10 @@ ScreenVertex SoftwareDevice::project(const ClipVertex& v) const {
 }
 
 void SoftwareDevice::drawFilledPolygon(ClipPolygon& poly, int count, const PixelPipeline& pipe) {
-  const auto interp = renderStates_[d3dValue(D3DRENDERSTATE_TEXTUREPERSPECTIVE)] != 0 ? Interpolation::Perspective
-                                                                                      : Interpolation::Affine;
-  const auto shading = renderStates_[d3dValue(D3DRENDERSTATE_SHADEMODE)] == d3dValue(D3DSHADEMODE::D3DSHADE_FLAT)
-                           ? Shading::Flat
-                           : Shading::Gouraud;
   std::array<ScreenVertex, kMaxClipVertices + 3> sv;
   for (int i = 0; i < count; ++i) sv[i] = project(poly[i]);
   // Minification or magnification, judged over the whole polygon.
-  PixelPipeline local = pipe;
+  TextureFilter filter = pipe.filter;
   if (pipe.useTexture) {
     float screen = 0, texels = 0;
     for (int i = 1; i + 1 < count; ++i) {
@@ -325,14 +324,30 @@ void SoftwareDevice::drawFilledPolygon(ClipPolygon& poly, int count, const Pixel
                 (sv[i + 1].attr[7] - sv[0].attr[7]) * (sv[i].attr[8] - sv[0].attr[8]);
     }
     texels *= float(pipe.texture.width) * float(pipe.texture.height);
-    const auto minFilter = decodeFilter(stageStates_[d3dValue(D3DTSS_MINFILTER)]);
-    if (std::fabs(texels) > std::fabs(screen)) local.filter = minFilter;
+    if (std::fabs(texels) > std::fabs(screen)) filter = decodeFilter(stageStates_[d3dValue(D3DTSS_MINFILTER)]);
   }
-  // Each polygon of a flat-shaded triangle keeps the colour of the triangle's first vertex.
-  for (int i = 1; i + 1 < count; ++i) {
-    ScreenVertex first = sv[0];
-    rasterizer_.drawTriangle(first, sv[i], sv[i + 1], local, interp, shading);
-  }
+  for (int i = 1; i + 1 < count; ++i) triangles_.push_back({{sv[0], sv[i], sv[i + 1]}, filter});
+}
+
+void SoftwareDevice::rasterizeTriangles() {
+  if (triangles_.empty()) return;
+  const auto interp = renderStates_[d3dValue(D3DRENDERSTATE_TEXTUREPERSPECTIVE)] != 0 ? Interpolation::Perspective
+                                                                                      : Interpolation::Affine;
+  const auto shading = renderStates_[d3dValue(D3DRENDERSTATE_SHADEMODE)] == d3dValue(D3DSHADEMODE::D3DSHADE_FLAT)
+                           ? Shading::Flat
+                           : Shading::Gouraud;
+  const auto bands = std::int32_t(workers_->count());
+  auto job = [&](unsigned band) {
+    Rasterizer& r = bandRasterizers_[band];
+    r.setTarget(&target_, viewportSamples());
+    r.setBand(std::int32_t(band), bands);
+    for (const ScreenTriangle& t : triangles_) {
+      const PixelPipeline& p = pipes_[t.filter == TextureFilter::Bilinear ? 1 : 0];
+      r.drawTriangle(t.v[0], t.v[1], t.v[2], p, interp, shading);
+    }
+  };
+  workers_->run(job);
+  triangles_.clear();
 }
 
 void SoftwareDevice::drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const PixelPipeline& pipe) {
@@ -400,8 +415,13 @@ D3DRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t ver
   if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN) return D3DRESULT::D3DERR_INVALIDCALL;
 
   transformVertices(vertices.first(count));
-  PixelPipeline pipe;
+  PixelPipeline& pipe = pipes_[0];
   preparePipeline(pipe);
+  pipes_[1] = pipe;
+  pipes_[0].filter = TextureFilter::Point;
+  pipes_[1].filter = TextureFilter::Bilinear;
+  // The magnification filter, which lines and points use.
+  const PixelPipeline& linePipe = pipes_[decodeFilter(stageStates_[d3dValue(D3DTSS_MAGFILTER)]) == TextureFilter::Bilinear ? 1 : 0];
   const SampleRect vp = viewportSamples();
   rasterizer_.setTarget(&target_, vp);
   // A guard band keeps most triangles unclipped while holding screen positions
@@ -411,28 +431,29 @@ D3DRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t ver
 
   switch (type) {
     case D3DPT_POINTLIST:
-      for (std::uint32_t i = 0; i < count; ++i) drawPoint(i, pipe);
+      for (std::uint32_t i = 0; i < count; ++i) drawPoint(i, linePipe);
       break;
     case D3DPT_LINELIST:
-      for (std::uint32_t i = 0; i + 1 < count; i += 2) drawLine(i, i + 1, pipe);
+      for (std::uint32_t i = 0; i + 1 < count; i += 2) drawLine(i, i + 1, linePipe);
       break;
     case D3DPT_LINESTRIP:
-      for (std::uint32_t i = 0; i + 1 < count; ++i) drawLine(i, i + 1, pipe);
+      for (std::uint32_t i = 0; i + 1 < count; ++i) drawLine(i, i + 1, linePipe);
       break;
     case D3DPT_TRIANGLELIST:
-      for (std::uint32_t i = 0; i + 2 < count; i += 3) drawTriangle(i, i + 1, i + 2, pipe);
+      for (std::uint32_t i = 0; i + 2 < count; i += 3) drawTriangle(i, i + 1, i + 2, linePipe);
       break;
     case D3DPT_TRIANGLESTRIP:
       // Odd triangles swap their first two vertices to keep the strip's winding.
       for (std::uint32_t k = 0; k + 2 < count; ++k) {
-        if (k % 2 == 0) drawTriangle(k, k + 1, k + 2, pipe);
-        else drawTriangle(k + 1, k, k + 2, pipe);
+        if (k % 2 == 0) drawTriangle(k, k + 1, k + 2, linePipe);
+        else drawTriangle(k + 1, k, k + 2, linePipe);
       }
       break;
     case D3DPT_TRIANGLEFAN:
-      for (std::uint32_t k = 0; k + 2 < count; ++k) drawTriangle(0, k + 1, k + 2, pipe);
+      for (std::uint32_t k = 0; k + 2 < count; ++k) drawTriangle(0, k + 1, k + 2, linePipe);
       break;
   }
+  rasterizeTriangles();
   return D3DRESULT::D3D_OK;
 }
 

@@ -19,12 +19,18 @@
 //
 // A stage argument that reads the texture while no texture is bound reads opaque
 // white, so untextured geometry shows its vertex colours.
+//
+// Threads: filled triangles are drawn by as many threads as the machine has
+// cores (at most 8), each owning interleaved bands of rows; the picture is the
+// same for any number of threads.
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <vector>
 
 #include "platform/render/IDirect3DDevice7.h"
+#include "platform/render/software/BandWorkers.h"
 #include "platform/render/software/Clipper.h"
 #include "platform/render/software/FrameBuffer.h"
 #include "platform/render/software/PixelPipeline.h"
@@ -75,12 +81,22 @@ class SoftwareDevice final : public IDirect3DDevice7 {
   void transformVertices(std::span<const D3DLVERTEX> vertices);
   void drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const software::PixelPipeline& pipe);
   void drawFilledPolygon(software::ClipPolygon& poly, int count, const software::PixelPipeline& pipe);
+  void rasterizeTriangles();
   void drawLine(std::uint32_t i0, std::uint32_t i1, const software::PixelPipeline& pipe);
   void drawPoint(std::uint32_t i, const software::PixelPipeline& pipe);
   software::SampleRect viewportSamples() const;
 
   software::FrameBuffer target_;
-  software::Rasterizer rasterizer_;
+  software::Rasterizer rasterizer_;  // lines and points, on the calling thread
+  // Filled triangles are set up on the calling thread, then drawn by all bands.
+  struct ScreenTriangle {
+    software::ScreenVertex v[3];
+    software::TextureFilter filter;
+  };
+  std::vector<ScreenTriangle> triangles_;
+  software::PixelPipeline pipes_[2];  // the draw's pipeline with point and bilinear filtering
+  std::unique_ptr<software::BandWorkers> workers_;
+  std::vector<software::Rasterizer> bandRasterizers_;
   software::Clipper clipper_;
   D3DVIEWPORT7 viewport_;
   D3DMATERIAL7 material_;
