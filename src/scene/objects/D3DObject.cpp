@@ -1,0 +1,43 @@
+#include "scene/objects/D3DObject.h"
+
+#include "scene/objects/ObjectIdCounter.h"
+#include "scene/objects/SceneLight.h"
+#include "scene/objects/StreamVersion.h"
+
+namespace velorina {
+
+TD3DObject::~TD3DObject() = default;
+
+void TD3DObject::Initialize(DXDraw* dxDraw, TDirect3DTexture2* texture) {
+  Hidden = false;
+  Persistent = true;
+  Merged = InitialMerged();
+  Reserve = 3.4e38f;
+  Origin = {0, 0, 0};
+  ObjectIdCounter::increment();
+  Picture_ = Bitmap();
+  DXDraw_ = dxDraw;
+  Texture_ = texture;
+  Prepare();
+}
+
+bool TD3DObject::SameAs(const TD3DObject& other) const {
+  return other.ObjectID() == ObjectID() && other.KindCode() == KindCode();
+}
+
+void TD3DObject::ApplyLights(std::span<TD3DSceneLight* const> lights) {
+  for (TD3DSceneLight* light : lights) {
+    if (light != nullptr) ApplyLight(*light);
+  }
+}
+
+std::int32_t TD3DObject::StreamVersion() const { return stream_version::kCurrent; }
+
+void TD3DVariableComplexityTimingObject::SetVertexCount(std::int32_t n) {
+  if (n == ModelVertexCount || n < 0) return;
+  ModelVertices.assign(static_cast<std::size_t>(n), D3DLVERTEX{});
+  WorldVertices.assign(static_cast<std::size_t>(n), D3DLVERTEX{});
+  ModelVertexCount = n;
+}
+
+}  // namespace velorina
