@@ -1,27 +1,34 @@
 #include "platform/render/software/SpanShaders.h"
 
+#include <algorithm>
+
 #include "platform/render/software/PixelMath.h"
+#include "platform/render/software/SpanShadersAvx2.h"
 
 namespace velorina::software {
 
 namespace {
 
+// Each sample's quantities are evaluated from the row start (start + step * n)
+// rather than accumulated, so that every loop, scalar or vector, computes the
+// very same values.
+inline float at(const SpanRow& row, int q, float n) { return row.val[q] + row.dqdx[q] * n; }
+
 void generalSpan(const PixelPipeline& pipe, const SpanRow& row) {
-  float val[kQuantities];
-  for (int k = 0; k < kQuantities; ++k) val[k] = row.val[k];
   for (std::int32_t x = row.lo; x <= row.hi; ++x) {
-    const float z = val[kZ];
+    const float n = float(x - row.lo);
+    const float z = at(row, kZ, n);
     if (row.depth == nullptr || compare(pipe.depthFunc, z, row.depth[x])) {
-      const float w = 1.0f / val[kQ];
-      const PixelInput in{val[kR] * w,     val[kG] * w,     val[kB] * w, val[kA] * w, val[kSpecR] * w,
-                          val[kSpecG] * w, val[kSpecB] * w, val[kU] * w, val[kV] * w};
+      const float w = 1.0f / at(row, kQ, n);
+      const PixelInput in{at(row, kR, n) * w,     at(row, kG, n) * w,     at(row, kB, n) * w,
+                          at(row, kA, n) * w,     at(row, kSpecR, n) * w, at(row, kSpecG, n) * w,
+                          at(row, kSpecB, n) * w, at(row, kU, n) * w,     at(row, kV, n) * w};
       std::uint32_t argb;
       if (pipe.shade(in, argb)) {
         row.color[x] = pipe.blendOver(argb, row.color[x]);
         if (row.depth != nullptr && pipe.depthWrite) row.depth[x] = z;
       }
     }
-    for (int k = 0; k < kQuantities; ++k) val[k] += row.dqdx[k];
   }
 }
 
@@ -63,32 +70,51 @@ inline bool sampleWrapped(const TextureSampler& t, float u, float v, std::uint32
   }
 }
 
+}  // namespace
+
 // Texture times diffuse colour, optional specular add, no blending: the stage
-// setup the scene uses for every object.
+// setup the scene uses for every object. Draws samples from .. to of the row.
 template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
-void modulateSpan(const PixelPipeline& pipe, const SpanRow& row) {
+void modulateRange(const PixelPipeline& pipe, const SpanRow& row, std::int32_t from, std::int32_t to) {
   const TextureSampler& tex = pipe.texture;
-  const float* d = row.dqdx;
-  float z = row.val[kZ], q = row.val[kQ], r = row.val[kR], g = row.val[kG], b = row.val[kB];
-  float sr = row.val[kSpecR], sg = row.val[kSpecG], sb = row.val[kSpecB], u = row.val[kU], v = row.val[kV];
   const bool depthWrite = pipe.depthWrite;
-  for (std::int32_t x = row.lo; x <= row.hi; ++x, z += d[kZ], q += d[kQ], r += d[kR], g += d[kG], b += d[kB],
-                    sr += d[kSpecR], sg += d[kSpecG], sb += d[kSpecB], u += d[kU], v += d[kV]) {
+  for (std::int32_t x = from; x <= to; ++x) {
+    const float n = float(x - row.lo);
+    const float z = at(row, kZ, n);
     if (Depth && !(z <= row.depth[x])) continue;
-    const float w = 1.0f / q;
+    const float w = 1.0f / at(row, kQ, n);
     std::uint32_t texel;
-    if (!sampleWrapped<Filter, Key>(tex, u * w, v * w, texel)) continue;
-    std::int32_t cr = mul255(std::int32_t((texel >> 16) & 0xFF), toByte(r * w));
-    std::int32_t cg = mul255(std::int32_t((texel >> 8) & 0xFF), toByte(g * w));
-    std::int32_t cb = mul255(std::int32_t(texel & 0xFF), toByte(b * w));
+    if (!sampleWrapped<Filter, Key>(tex, at(row, kU, n) * w, at(row, kV, n) * w, texel)) continue;
+    std::int32_t cr = mul255(std::int32_t((texel >> 16) & 0xFF), toByte(at(row, kR, n) * w));
+    std::int32_t cg = mul255(std::int32_t((texel >> 8) & 0xFF), toByte(at(row, kG, n) * w));
+    std::int32_t cb = mul255(std::int32_t(texel & 0xFF), toByte(at(row, kB, n) * w));
     if constexpr (Specular) {
-      cr = std::min(255, cr + toByte(sr * w));
-      cg = std::min(255, cg + toByte(sg * w));
-      cb = std::min(255, cb + toByte(sb * w));
+      cr = std::min(255, cr + toByte(at(row, kSpecR, n) * w));
+      cg = std::min(255, cg + toByte(at(row, kSpecG, n) * w));
+      cb = std::min(255, cb + toByte(at(row, kSpecB, n) * w));
     }
     row.color[x] = 0xFF000000u | (std::uint32_t(cr) << 16) | (std::uint32_t(cg) << 8) | std::uint32_t(cb);
     if (Depth && depthWrite) row.depth[x] = z;
   }
+}
+
+#define VELORINA_MODULATE_RANGE(F, K, S, D) \
+  template void modulateRange<F, K, S, D>(const PixelPipeline&, const SpanRow&, std::int32_t, std::int32_t);
+#define VELORINA_MODULATE_RANGE_DEPTH(F, K, S) VELORINA_MODULATE_RANGE(F, K, S, true) VELORINA_MODULATE_RANGE(F, K, S, false)
+#define VELORINA_MODULATE_RANGE_SPEC(F, K) VELORINA_MODULATE_RANGE_DEPTH(F, K, true) VELORINA_MODULATE_RANGE_DEPTH(F, K, false)
+#define VELORINA_MODULATE_RANGE_KEY(F) VELORINA_MODULATE_RANGE_SPEC(F, true) VELORINA_MODULATE_RANGE_SPEC(F, false)
+VELORINA_MODULATE_RANGE_KEY(TextureFilter::Point)
+VELORINA_MODULATE_RANGE_KEY(TextureFilter::Bilinear)
+#undef VELORINA_MODULATE_RANGE_KEY
+#undef VELORINA_MODULATE_RANGE_SPEC
+#undef VELORINA_MODULATE_RANGE_DEPTH
+#undef VELORINA_MODULATE_RANGE
+
+namespace {
+
+template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
+void modulateSpan(const PixelPipeline& pipe, const SpanRow& row) {
+  modulateRange<Filter, Key, Specular, Depth>(pipe, row, row.lo, row.hi);
 }
 
 bool isPowerOfTwo(std::int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
@@ -105,6 +131,9 @@ bool isTextureModulate(const PixelPipeline& p) {
 
 template <TextureFilter Filter, bool Key, bool Specular>
 SpanFunction pickDepth(bool depth) {
+  if (hasAvx2()) {
+    return depth ? &modulateSpanAvx2<Filter, Key, Specular, true> : &modulateSpanAvx2<Filter, Key, Specular, false>;
+  }
   return depth ? &modulateSpan<Filter, Key, Specular, true> : &modulateSpan<Filter, Key, Specular, false>;
 }
 

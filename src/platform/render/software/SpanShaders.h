@@ -26,6 +26,12 @@ struct SpanRow {
 
 using SpanFunction = void (*)(const PixelPipeline& pipe, const SpanRow& row);
 
+// The scalar loop for a wrapped power-of-two texture modulated by the diffuse
+// colour (optional specular add, no blending), over samples from .. to of the
+// row. Instantiated for every combination in SpanShaders.cpp.
+template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
+void modulateRange(const PixelPipeline& pipe, const SpanRow& row, std::int32_t from, std::int32_t to);
+
 // The fastest loop that draws this pipeline exactly (the general one when no
 // specialised loop applies). `depth`: the target has a depth buffer.
 SpanFunction selectSpanFunction(const PixelPipeline& pipe, bool depth);
