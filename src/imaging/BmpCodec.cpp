@@ -229,49 +229,55 @@ void putHeader(ByteBuffer& out, std::size_t at, const Bitmap& b, int paletteCoun
 }  // namespace
 
 Bitmap readBmp(std::span<const std::uint8_t> file, const std::string& source) {
-  ByteReader in(file, source);
-  if (in.u8() != 'B' || in.u8() != 'M') bad(source, "not a bitmap file (no \"BM\" signature)");
-  in.skip(8);
-  std::uint32_t offBits = in.u32();
-  auto dib = file.subspan(kBmpFileHeaderSize);
-  // Some writers leave the offset 0; the rows then follow the colour table.
-  std::size_t pixelOffset = offBits >= kBmpFileHeaderSize ? offBits - kBmpFileHeaderSize : 0;
-  if (offBits > file.size()) bad(source, "pixel data offset lies beyond the file");
-  return decodeDib(dib, source, pixelOffset, 1, nullptr);
+  return guardPictureReads([&] {
+    ByteReader in(file, source);
+    if (in.u8() != 'B' || in.u8() != 'M') bad(source, "not a bitmap file (no \"BM\" signature)");
+    in.skip(8);
+    std::uint32_t offBits = in.u32();
+    auto dib = file.subspan(kBmpFileHeaderSize);
+    // Some writers leave the offset 0; the rows then follow the colour table.
+    std::size_t pixelOffset = offBits >= kBmpFileHeaderSize ? offBits - kBmpFileHeaderSize : 0;
+    if (offBits > file.size()) bad(source, "pixel data offset lies beyond the file");
+    return decodeDib(dib, source, pixelOffset, 1, nullptr);
+  });
 }
 
 Bitmap readDib(std::span<const std::uint8_t> dib, const std::string& source, std::size_t pixelOffset) {
-  return decodeDib(dib, source, pixelOffset, 1, nullptr);
+  return guardPictureReads([&] {
+    return decodeDib(dib, source, pixelOffset, 1, nullptr);
+  });
 }
 
 Bitmap readIconDib(std::span<const std::uint8_t> dib, const std::string& source) {
-  DibHeader h;
-  Bitmap colour = decodeDib(dib, source, 0, 2, &h);
-  Bitmap out(colour.width(), colour.height(), PixelFormat::Bits32);
-  bool alpha = h.bits == 32;
-  bool anyAlpha = false;
-  for (int y = 0; alpha && y < colour.height(); ++y)
-    for (int x = 0; x < colour.width(); ++x) anyAlpha |= (colour.colourWithAlpha(x, y) >> 24) != 0;
-  // The AND mask follows the colour rows: 1 bit per pixel, bottom-up, rows padded to 4 bytes.
-  ByteReader in(dib, source);
-  DibHeader full = parseHeader(in, source);
-  std::size_t paletteBytes = h.bits <= 8 ? static_cast<std::size_t>(h.paletteCount * h.paletteEntrySize) : 0;
-  std::size_t colourBytes = strideFor(colour.width(), pixelFormatFromBits(h.bits)) * static_cast<std::size_t>(colour.height());
-  std::size_t maskStart = in.offset() + paletteBytes + colourBytes;
-  std::size_t maskStride = strideFor(colour.width(), PixelFormat::Bits1);
-  bool haveMask = full.compression == kBiRgb && maskStart <= dib.size() &&
-                  (dib.size() - maskStart) / maskStride >= static_cast<std::size_t>(colour.height());
-  for (int y = 0; y < colour.height(); ++y) {
-    const std::uint8_t* mask =
-        haveMask ? dib.data() + maskStart + static_cast<std::size_t>(colour.height() - 1 - y) * maskStride : nullptr;
-    for (int x = 0; x < colour.width(); ++x) {
-      std::uint32_t c = colour.colourWithAlpha(x, y);
-      bool masked = mask && ((mask[x >> 3] >> (7 - (x & 7))) & 1);
-      bool clear = anyAlpha ? (c >> 24) == 0 : masked;
-      out.setRawPixel(x, y, clear ? 0u : (c | 0xFF000000u));
+  return guardPictureReads([&] {
+    DibHeader h;
+    Bitmap colour = decodeDib(dib, source, 0, 2, &h);
+    Bitmap out(colour.width(), colour.height(), PixelFormat::Bits32);
+    bool alpha = h.bits == 32;
+    bool anyAlpha = false;
+    for (int y = 0; alpha && y < colour.height(); ++y)
+      for (int x = 0; x < colour.width(); ++x) anyAlpha |= (colour.colourWithAlpha(x, y) >> 24) != 0;
+    // The AND mask follows the colour rows: 1 bit per pixel, bottom-up, rows padded to 4 bytes.
+    ByteReader in(dib, source);
+    DibHeader full = parseHeader(in, source);
+    std::size_t paletteBytes = h.bits <= 8 ? static_cast<std::size_t>(h.paletteCount * h.paletteEntrySize) : 0;
+    std::size_t colourBytes = strideFor(colour.width(), pixelFormatFromBits(h.bits)) * static_cast<std::size_t>(colour.height());
+    std::size_t maskStart = in.offset() + paletteBytes + colourBytes;
+    std::size_t maskStride = strideFor(colour.width(), PixelFormat::Bits1);
+    bool haveMask = full.compression == kBiRgb && maskStart <= dib.size() &&
+                    (dib.size() - maskStart) / maskStride >= static_cast<std::size_t>(colour.height());
+    for (int y = 0; y < colour.height(); ++y) {
+      const std::uint8_t* mask =
+          haveMask ? dib.data() + maskStart + static_cast<std::size_t>(colour.height() - 1 - y) * maskStride : nullptr;
+      for (int x = 0; x < colour.width(); ++x) {
+        std::uint32_t c = colour.colourWithAlpha(x, y);
+        bool masked = mask && ((mask[x >> 3] >> (7 - (x & 7))) & 1);
+        bool clear = anyAlpha ? (c >> 24) == 0 : masked;
+        out.setRawPixel(x, y, clear ? 0u : (c | 0xFF000000u));
+      }
     }
-  }
-  return out;
+    return out;
+  });
 }
 
 ByteBuffer writeBmp(const Bitmap& bitmap) {

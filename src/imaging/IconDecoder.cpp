@@ -38,23 +38,25 @@ bool better(const IconEntry& a, const IconEntry& b) {
 }  // namespace
 
 Bitmap decodeIcon(std::span<const std::uint8_t> bytes, const std::string& source) {
-  ByteReader in(bytes, source);
-  int reserved = in.u16(), type = in.u16(), count = in.u16();
-  if (reserved != 0 || (type != 1 && type != 2) || count == 0) throwInvalidPicture(source, "not an icon file");
-  if (static_cast<std::size_t>(count) > (bytes.size() - kDirectoryHeader) / kEntrySize) {
-    throwInvalidPicture(source, "icon directory is larger than the file");
-  }
-  IconEntry best;
-  bool found = false;
-  for (int i = 0; i < count; ++i) {
-    IconEntry e = readEntry(in);
-    bool inside = e.offset <= bytes.size() && e.size <= bytes.size() - e.offset && e.size > 0;
-    if (inside && (!found || better(e, best))) best = e, found = true;
-  }
-  if (!found) throwInvalidPicture(source, "no icon image lies inside the file");
-  auto image = bytes.subspan(best.offset, best.size);
-  if (isPng(image)) return convertPixelFormat(decodePng(image, source), PixelFormat::Bits32);
-  return readIconDib(image, source);
+  return guardPictureReads([&] {
+    ByteReader in(bytes, source);
+    int reserved = in.u16(), type = in.u16(), count = in.u16();
+    if (reserved != 0 || (type != 1 && type != 2) || count == 0) throwInvalidPicture(source, "not an icon file");
+    if (static_cast<std::size_t>(count) > (bytes.size() - kDirectoryHeader) / kEntrySize) {
+      throwInvalidPicture(source, "icon directory is larger than the file");
+    }
+    IconEntry best;
+    bool found = false;
+    for (int i = 0; i < count; ++i) {
+      IconEntry e = readEntry(in);
+      bool inside = e.offset <= bytes.size() && e.size <= bytes.size() - e.offset && e.size > 0;
+      if (inside && (!found || better(e, best))) best = e, found = true;
+    }
+    if (!found) throwInvalidPicture(source, "no icon image lies inside the file");
+    auto image = bytes.subspan(best.offset, best.size);
+    if (isPng(image)) return convertPixelFormat(decodePng(image, source), PixelFormat::Bits32);
+    return readIconDib(image, source);
+  });
 }
 
 }  // namespace velorina

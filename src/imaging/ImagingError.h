@@ -28,4 +28,18 @@ class EWZException : public Error {
 // Throws EInvalidGraphic with the generic message and `detail`.
 [[noreturn]] void throwInvalidPicture(const std::string& source, const std::string& detail);
 
+// Runs a decoder body so that a bounds check of the byte reader (EStreamError:
+// the data ends before the picture does) comes out as EInvalidGraphic with the
+// same context, like every other fault of the picture.
+template <typename Body>
+auto guardPictureReads(Body&& body) -> decltype(body()) {
+  try {
+    return body();
+  } catch (const EStreamError& e) {
+    ErrorContext context = e.context();
+    context.detail = "picture data cut short: " + context.detail;
+    throw EInvalidGraphic(messages::kInvalidPicture, std::move(context));
+  }
+}
+
 }  // namespace velorina

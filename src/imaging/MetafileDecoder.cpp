@@ -528,11 +528,15 @@ class EmfReader {
 }  // namespace
 
 Bitmap decodeWmf(std::span<const std::uint8_t> bytes, const std::string& source) {
-  return WmfReader(bytes, source).decode();
+  return guardPictureReads([&] {
+    return WmfReader(bytes, source).decode();
+  });
 }
 
 Bitmap decodeEmf(std::span<const std::uint8_t> bytes, const std::string& source) {
-  return EmfReader(bytes, source).decode();
+  return guardPictureReads([&] {
+    return EmfReader(bytes, source).decode();
+  });
 }
 
 }  // namespace velorina

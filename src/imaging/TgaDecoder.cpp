@@ -88,36 +88,38 @@ void readPixels(ByteReader& in, const TgaHeader& h, ByteBuffer& raw, std::size_t
 }  // namespace
 
 Bitmap decodeTga(std::span<const std::uint8_t> bytes, const std::string& source) {
-  ByteReader in(bytes, source);
-  TgaHeader h = readHeader(in);
-  PixelFormat format = formatFor(h, source);
-  if (h.width == 0 || h.height == 0) throwInvalidPicture(source, "TGA: picture has no pixels");
-  auto pixelBytes = static_cast<std::size_t>((h.bits + 7) / 8);
-  auto count = static_cast<std::size_t>(h.width) * static_cast<std::size_t>(h.height);
-  // Uncoded pixels must all be there; a run packet of two or more bytes gives at most 128 pixels.
-  std::size_t maxCount = (h.imageType & 8) ? bytes.size() * 64 : bytes.size() / pixelBytes;
-  if (count > maxCount) throwInvalidPicture(source, "TGA: picture is larger than its data");
-  in.skip(static_cast<std::size_t>(h.idLength));
-  Bitmap out(h.width, h.height, format);
-  if ((h.imageType & 7) == 3) {
-    for (int i = 0; i < 256; ++i) out.palette()[static_cast<std::size_t>(i)] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
-    out.setPaletteCount(256);
-  }
-  readColourMap(in, h, out, source);
-  ByteBuffer raw;
-  readPixels(in, h, raw, pixelBytes, count);
-  bool topDown = h.descriptor & 0x20, rightToLeft = h.descriptor & 0x10;
-  for (int i = 0; i < h.height; ++i) {
-    int y = topDown ? i : h.height - 1 - i;
-    const std::uint8_t* src = raw.data() + static_cast<std::size_t>(i) * h.width * pixelBytes;
-    if (!rightToLeft) {
-      std::memcpy(out.row(y), src, static_cast<std::size_t>(h.width) * pixelBytes);
-      continue;
+  return guardPictureReads([&] {
+    ByteReader in(bytes, source);
+    TgaHeader h = readHeader(in);
+    PixelFormat format = formatFor(h, source);
+    if (h.width == 0 || h.height == 0) throwInvalidPicture(source, "TGA: picture has no pixels");
+    auto pixelBytes = static_cast<std::size_t>((h.bits + 7) / 8);
+    auto count = static_cast<std::size_t>(h.width) * static_cast<std::size_t>(h.height);
+    // Uncoded pixels must all be there; a run packet of two or more bytes gives at most 128 pixels.
+    std::size_t maxCount = (h.imageType & 8) ? bytes.size() * 64 : bytes.size() / pixelBytes;
+    if (count > maxCount) throwInvalidPicture(source, "TGA: picture is larger than its data");
+    in.skip(static_cast<std::size_t>(h.idLength));
+    Bitmap out(h.width, h.height, format);
+    if ((h.imageType & 7) == 3) {
+      for (int i = 0; i < 256; ++i) out.palette()[static_cast<std::size_t>(i)] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
+      out.setPaletteCount(256);
     }
-    for (int x = 0; x < h.width; ++x)
-      std::memcpy(out.row(y) + static_cast<std::size_t>(h.width - 1 - x) * pixelBytes, src + x * pixelBytes, pixelBytes);
-  }
-  return out;
+    readColourMap(in, h, out, source);
+    ByteBuffer raw;
+    readPixels(in, h, raw, pixelBytes, count);
+    bool topDown = h.descriptor & 0x20, rightToLeft = h.descriptor & 0x10;
+    for (int i = 0; i < h.height; ++i) {
+      int y = topDown ? i : h.height - 1 - i;
+      const std::uint8_t* src = raw.data() + static_cast<std::size_t>(i) * h.width * pixelBytes;
+      if (!rightToLeft) {
+        std::memcpy(out.row(y), src, static_cast<std::size_t>(h.width) * pixelBytes);
+        continue;
+      }
+      for (int x = 0; x < h.width; ++x)
+        std::memcpy(out.row(y) + static_cast<std::size_t>(h.width - 1 - x) * pixelBytes, src + x * pixelBytes, pixelBytes);
+    }
+    return out;
+  });
 }
 
 }  // namespace velorina

@@ -98,7 +98,7 @@ TEST(BmpCodec, RunLengthEncodedRowsDecode) {
 TEST(BmpCodec, HostileHeadersAreRefusedBeforeAllocating) {
   Bytes file = toBytes(writeBmp(testing::indexedPattern(4, 4, PixelFormat::Bits8)));
   auto refused = [](Bytes bytes) {
-    EXPECT_THROW(readBmp(bytes, "bad.bmp"), Error);
+    EXPECT_THROW(readBmp(bytes, "bad.bmp"), EInvalidGraphic);
   };
   Bytes huge = file;
   storeLE<std::int32_t>(huge.data() + 18, 30000);

@@ -146,7 +146,7 @@ TEST(Metafile, DamagedRecordsAreRefused) {
   storeLE<std::uint16_t>(huge.data() + 14, 96);
   EXPECT_THROW(decodeWmf(huge, "huge.wmf"), EInvalidGraphic);
   Bytes emf = sampleEmf();
-  EXPECT_THROW(decodeEmf(Bytes(emf.begin(), emf.begin() + 50), "cut.emf"), Error);
+  EXPECT_THROW(decodeEmf(Bytes(emf.begin(), emf.begin() + 50), "cut.emf"), EInvalidGraphic);
   Bytes points = emf;
   // The POLYGON16 record's point count, far beyond its record.
   for (std::size_t i = 0; i + 8 < points.size(); i += 4) {
