@@ -25,6 +25,14 @@ struct Edge {
   std::int64_t threshold;  // 0 for top and left edges, 1 otherwise
 };
 
+// A screen position in 1/16 sample units, rounded half up. Positions stay within
+// the clipper's guard band, far inside the int64 range.
+std::int64_t snap(float v) {
+  const double d = double(v) * kSubpixel + 0.5;
+  const auto i = static_cast<std::int64_t>(d);
+  return d < double(i) ? i - 1 : i;
+}
+
 Edge makeEdge(std::int64_t xa, std::int64_t ya, std::int64_t xb, std::int64_t yb) {
   const std::int64_t dx = xb - xa, dy = yb - ya;
   // With the clockwise order used below, left edges run upwards and top edges run
@@ -68,9 +76,14 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
   const ScreenVertex* v[3] = {&a, &b, &c};
   std::int64_t X[3], Y[3];
   for (int i = 0; i < 3; ++i) {
-    X[i] = std::llround(double(v[i]->x) * kSubpixel);
-    Y[i] = std::llround(double(v[i]->y) * kSubpixel);
+    X[i] = snap(v[i]->x);
+    Y[i] = snap(v[i]->y);
   }
+  // Nothing to do when the triangle misses the scissor's rows.
+  const std::int64_t yMin = std::max<std::int64_t>(ceilDiv(std::min({Y[0], Y[1], Y[2]}), kSubpixel), scissor_.y0);
+  const std::int64_t yMax =
+      std::min<std::int64_t>(floorDiv(std::max({Y[0], Y[1], Y[2]}), kSubpixel), scissor_.y1 - 1);
+  if (yMin > yMax) return;
   const std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
   if (area == 0) return;
   if (area < 0) {  // make the order clockwise on screen (y grows downwards)
@@ -103,22 +116,12 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
 
   const Edge edges[3] = {makeEdge(X[0], Y[0], X[1], Y[1]), makeEdge(X[1], Y[1], X[2], Y[2]),
                          makeEdge(X[2], Y[2], X[0], Y[0])};
-  const std::int64_t yMin = std::max<std::int64_t>(ceilDiv(std::min({Y[0], Y[1], Y[2]}), kSubpixel), scissor_.y0);
-  const std::int64_t yMax =
-      std::min<std::int64_t>(floorDiv(std::max({Y[0], Y[1], Y[2]}), kSubpixel), scissor_.y1 - 1);
   const bool depth = pipe.depthTest && target_->hasDepth();
   const SpanFunction span = selectSpanFunction(pipe, depth);
 
   SpanRow row;
   row.dqdx = dqdx;
   for (std::int64_t py = yMin; py <= yMax; ++py) {
-    if (bandCount_ > 1 && ((py >> kBandShift) % bandCount_) != band_) {
-      // Skip to the first row of this thread's next band.
-      const std::int64_t bandIndex = py >> kBandShift;
-      const std::int64_t ahead = (band_ - bandIndex % bandCount_ + bandCount_) % bandCount_;
-      py = ((bandIndex + ahead) << kBandShift) - 1;
-      continue;
-    }
     std::int64_t lo = scissor_.x0, hi = scissor_.x1 - 1;
     if (!narrow(edges[0], py, lo, hi) || !narrow(edges[1], py, lo, hi) || !narrow(edges[2], py, lo, hi)) continue;
     const float ox = float(lo) - fx[0], oy = float(py) - fy[0];

@@ -12,7 +12,6 @@
 
 #include <cstdint>
 
-#include "platform/render/software/BandWorkers.h"
 #include "platform/render/software/Clipper.h"
 #include "platform/render/software/FrameBuffer.h"
 #include "platform/render/software/PixelPipeline.h"
@@ -37,11 +36,6 @@ class Rasterizer {
     target_ = target;
     scissor_ = scissor;
   }
-  // Triangles draw only the rows of band `band` of `count` (see BandWorkers.h).
-  void setBand(std::int32_t band, std::int32_t count) {
-    band_ = band;
-    bandCount_ = count;
-  }
 
   // Flat shading takes the colours of `a`.
   void drawTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const PixelPipeline& pipe,
@@ -56,8 +50,6 @@ class Rasterizer {
 
   FrameBuffer* target_ = nullptr;
   SampleRect scissor_;
-  std::int32_t band_ = 0;
-  std::int32_t bandCount_ = 1;
 };
 
 }  // namespace velorina::software

@@ -1,6 +1,7 @@
 #include "platform/render/software/SoftwareDevice.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <string>
 #include <thread>
@@ -65,8 +66,8 @@ SoftwareDevice::SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthB
   viewport_ = {0, 0, width, height, 0.0f, 1.0f};
   resetStates();
   const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-  workers_ = std::make_unique<BandWorkers>(threads);
-  bandRasterizers_.resize(threads);
+  workers_ = std::make_unique<WorkerThreads>(threads);
+  threadRasterizers_.resize(threads);
 }
 
 void SoftwareDevice::resetStates() {
@@ -329,6 +330,30 @@ void SoftwareDevice::drawFilledPolygon(ClipPolygon& poly, int count, const Pixel
   for (int i = 1; i + 1 < count; ++i) triangles_.push_back({{sv[0], sv[i], sv[i + 1]}, filter});
 }
 
+void SoftwareDevice::binTriangles() {
+  const auto tilesX = std::int32_t((target_.sampleWidth() + (1u << kTileShift) - 1) >> kTileShift);
+  const auto tilesY = std::int32_t((target_.sampleHeight() + (1u << kTileShift) - 1) >> kTileShift);
+  if (tilesX != tilesX_ || tilesY != tilesY_) {  // only when the target's sample grid changes
+    tilesX_ = tilesX;
+    tilesY_ = tilesY;
+    bins_.assign(std::size_t(tilesX) * tilesY, {});
+  }
+  const SampleRect vp = viewportSamples();
+  for (std::uint32_t i = 0; i < triangles_.size(); ++i) {
+    const ScreenVertex* v = triangles_[i].v;
+    // Positions lie within the guard band, so these conversions cannot overflow.
+    const float minX = std::min({v[0].x, v[1].x, v[2].x}), maxX = std::max({v[0].x, v[1].x, v[2].x});
+    const float minY = std::min({v[0].y, v[1].y, v[2].y}), maxY = std::max({v[0].y, v[1].y, v[2].y});
+    const std::int32_t x0 = std::max(vp.x0, std::int32_t(std::floor(minX)) - 1);
+    const std::int32_t x1 = std::min(vp.x1 - 1, std::int32_t(std::ceil(maxX)) + 1);
+    const std::int32_t y0 = std::max(vp.y0, std::int32_t(std::floor(minY)) - 1);
+    const std::int32_t y1 = std::min(vp.y1 - 1, std::int32_t(std::ceil(maxY)) + 1);
+    if (x0 > x1 || y0 > y1) continue;
+    for (std::int32_t ty = y0 >> kTileShift; ty <= y1 >> kTileShift; ++ty)
+      for (std::int32_t tx = x0 >> kTileShift; tx <= x1 >> kTileShift; ++tx) bins_[std::size_t(ty) * tilesX_ + tx].push_back(i);
+  }
+}
+
 void SoftwareDevice::rasterizeTriangles() {
   if (triangles_.empty()) return;
   const auto interp = renderStates_[d3dValue(D3DRENDERSTATE_TEXTUREPERSPECTIVE)] != 0 ? Interpolation::Perspective
@@ -336,14 +361,25 @@ void SoftwareDevice::rasterizeTriangles() {
   const auto shading = renderStates_[d3dValue(D3DRENDERSTATE_SHADEMODE)] == d3dValue(D3DSHADEMODE::D3DSHADE_FLAT)
                            ? Shading::Flat
                            : Shading::Gouraud;
-  const auto bands = std::int32_t(workers_->count());
-  auto job = [&](unsigned band) {
-    Rasterizer& r = bandRasterizers_[band];
-    r.setTarget(&target_, viewportSamples());
-    r.setBand(std::int32_t(band), bands);
-    for (const ScreenTriangle& t : triangles_) {
-      const PixelPipeline& p = pipes_[t.filter == TextureFilter::Bilinear ? 1 : 0];
-      r.drawTriangle(t.v[0], t.v[1], t.v[2], p, interp, shading);
+  binTriangles();
+  const SampleRect vp = viewportSamples();
+  const auto tileCount = std::uint32_t(bins_.size());
+  std::atomic<std::uint32_t> nextTile{0};
+  auto job = [&](unsigned thread) {
+    Rasterizer& r = threadRasterizers_[thread];
+    for (std::uint32_t tile = nextTile.fetch_add(1); tile < tileCount; tile = nextTile.fetch_add(1)) {
+      std::vector<std::uint32_t>& bin = bins_[tile];
+      if (bin.empty()) continue;
+      const std::int32_t tx = std::int32_t(tile % std::uint32_t(tilesX_)) << kTileShift;
+      const std::int32_t ty = std::int32_t(tile / std::uint32_t(tilesX_)) << kTileShift;
+      r.setTarget(&target_, {std::max(vp.x0, tx), std::max(vp.y0, ty), std::min(vp.x1, tx + (1 << kTileShift)),
+                             std::min(vp.y1, ty + (1 << kTileShift))});
+      for (const std::uint32_t i : bin) {
+        const ScreenTriangle& t = triangles_[i];
+        const PixelPipeline& p = pipes_[t.filter == TextureFilter::Bilinear ? 1 : 0];
+        r.drawTriangle(t.v[0], t.v[1], t.v[2], p, interp, shading);
+      }
+      bin.clear();
     }
   };
   workers_->run(job);

@@ -20,9 +20,10 @@
 // A stage argument that reads the texture while no texture is bound reads opaque
 // white, so untextured geometry shows its vertex colours.
 //
-// Threads: filled triangles are drawn by as many threads as the machine has
-// cores (at most 8), each owning interleaved bands of rows; the picture is the
-// same for any number of threads.
+// Threads: filled triangles are sorted into 64 x 64-sample tiles and the tiles
+// are drawn by as many threads as the machine has cores (at most 8). Each tile
+// takes its triangles in drawing order, so the picture is the same for any
+// number of threads.
 
 #include <array>
 #include <memory>
@@ -30,7 +31,7 @@
 #include <vector>
 
 #include "platform/render/IDirect3DDevice7.h"
-#include "platform/render/software/BandWorkers.h"
+#include "platform/render/software/WorkerThreads.h"
 #include "platform/render/software/Clipper.h"
 #include "platform/render/software/FrameBuffer.h"
 #include "platform/render/software/PixelPipeline.h"
@@ -82,6 +83,7 @@ class SoftwareDevice final : public IDirect3DDevice7 {
   void drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const software::PixelPipeline& pipe);
   void drawFilledPolygon(software::ClipPolygon& poly, int count, const software::PixelPipeline& pipe);
   void rasterizeTriangles();
+  void binTriangles();
   void drawLine(std::uint32_t i0, std::uint32_t i1, const software::PixelPipeline& pipe);
   void drawPoint(std::uint32_t i, const software::PixelPipeline& pipe);
   software::SampleRect viewportSamples() const;
@@ -95,8 +97,13 @@ class SoftwareDevice final : public IDirect3DDevice7 {
   };
   std::vector<ScreenTriangle> triangles_;
   software::PixelPipeline pipes_[2];  // the draw's pipeline with point and bilinear filtering
-  std::unique_ptr<software::BandWorkers> workers_;
-  std::vector<software::Rasterizer> bandRasterizers_;
+  std::unique_ptr<software::WorkerThreads> workers_;
+  std::vector<software::Rasterizer> threadRasterizers_;
+  // Triangles binned by the 64 x 64-sample tiles they may touch; a tile is drawn
+  // by one thread, its triangles in order, while it stays in the cache.
+  static constexpr int kTileShift = 6;
+  std::vector<std::vector<std::uint32_t>> bins_;
+  std::int32_t tilesX_ = 0, tilesY_ = 0;
   software::Clipper clipper_;
   D3DVIEWPORT7 viewport_;
   D3DMATERIAL7 material_;

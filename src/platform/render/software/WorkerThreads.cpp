@@ -1,15 +1,15 @@
-#include "platform/render/software/BandWorkers.h"
+#include "platform/render/software/WorkerThreads.h"
 
 #include <algorithm>
 
 namespace velorina::software {
 
-BandWorkers::BandWorkers(unsigned count) : count_(std::max(1u, count)) {
+WorkerThreads::WorkerThreads(unsigned count) : count_(std::max(1u, count)) {
   threads_.reserve(count_ - 1);
-  for (unsigned band = 1; band < count_; ++band) threads_.emplace_back([this, band] { workerLoop(band); });
+  for (unsigned index = 1; index < count_; ++index) threads_.emplace_back([this, index] { workerLoop(index); });
 }
 
-BandWorkers::~BandWorkers() {
+WorkerThreads::~WorkerThreads() {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
@@ -18,7 +18,7 @@ BandWorkers::~BandWorkers() {
   for (auto& t : threads_) t.join();
 }
 
-void BandWorkers::runErased(void* job, Trampoline call) {
+void WorkerThreads::runErased(void* job, Trampoline call) {
   if (count_ == 1) {
     call(job, 0);
     return;
@@ -36,7 +36,7 @@ void BandWorkers::runErased(void* job, Trampoline call) {
   done_.wait(lock, [this] { return pending_ == 0; });
 }
 
-void BandWorkers::workerLoop(unsigned band) {
+void WorkerThreads::workerLoop(unsigned index) {
   std::uint64_t seen = 0;
   for (;;) {
     void* job;
@@ -49,7 +49,7 @@ void BandWorkers::workerLoop(unsigned band) {
       job = job_;
       call = call_;
     }
-    call(job, band);
+    call(job, index);
     {
       std::lock_guard lock(mutex_);
       if (--pending_ == 0) done_.notify_one();

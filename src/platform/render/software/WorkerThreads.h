@@ -1,9 +1,7 @@
 #pragma once
-// Threads that draw horizontal bands of the target side by side. The target's
-// rows are dealt out in bands of kBandRows rows, round-robin, so each thread owns
-// every count()-th band; a thread draws every triangle but only into its own
-// rows. Each sample is written by one thread, in the order the triangles came,
-// so the picture does not depend on the number of threads.
+// A fixed set of threads that run one job together: job(index) for index
+// 0 .. count()-1, the first on the calling thread. Started once; running a job
+// allocates nothing.
 
 #include <condition_variable>
 #include <cstdint>
@@ -13,30 +11,27 @@
 
 namespace velorina::software {
 
-inline constexpr int kBandShift = 4;  // bands of 16 rows
-inline constexpr std::int32_t kBandRows = 1 << kBandShift;
-
-class BandWorkers {
+class WorkerThreads {
  public:
   // `count` threads in all, the calling thread included (at least 1).
-  explicit BandWorkers(unsigned count);
-  ~BandWorkers();
-  BandWorkers(const BandWorkers&) = delete;
-  BandWorkers& operator=(const BandWorkers&) = delete;
+  explicit WorkerThreads(unsigned count);
+  ~WorkerThreads();
+  WorkerThreads(const WorkerThreads&) = delete;
+  WorkerThreads& operator=(const WorkerThreads&) = delete;
 
   unsigned count() const { return count_; }
 
-  // Calls job(band) for band 0 .. count()-1, band 0 on the calling thread, and
-  // returns when all have finished. Allocates nothing.
+  // Calls job(index) for index 0 .. count()-1, index 0 on the calling thread,
+  // and returns when all have finished.
   template <class Job>
   void run(Job& job) {
-    runErased(&job, [](void* j, unsigned band) { (*static_cast<Job*>(j))(band); });
+    runErased(&job, [](void* j, unsigned index) { (*static_cast<Job*>(j))(index); });
   }
 
  private:
   using Trampoline = void (*)(void*, unsigned);
   void runErased(void* job, Trampoline call);
-  void workerLoop(unsigned band);
+  void workerLoop(unsigned index);
 
   unsigned count_;
   std::vector<std::thread> threads_;
