@@ -263,7 +263,8 @@ TEST(Pictures, FilesFromDebianPackagesDecode) {
   for (const char* path : {"/usr/share/doc/libxslt1-dev/html/smallfootonly.gif", "/usr/share/doc/nodejs/thin-white-stripe.jpg",
                            "/usr/share/gitweb/static/git-logo.png", "/usr/share/clang/scan-view-14/share/bugcatcher.ico",
                            "/usr/share/doc/fp-compiler/3.2.2/wince/SysInfo/sysinfo.ico",
-                           "/usr/share/doc/fp-compiler/3.2.2/palmos/pilrc.bmp"}) {
+                           "/usr/share/doc/fp-compiler/3.2.2/palmos/pilrc.bmp", "/usr/share/icons/freedoom1.png",
+                           "/usr/share/doc/libpng-dev/examples/pngtest.png"}) {
     if (!fs::is_regular_file(path)) continue;
     Bytes bytes = testing::readFile(path);
     MemoryStream stream{std::span<const std::uint8_t>(bytes)};
