@@ -183,11 +183,38 @@ void Bitmap::setColour(int x, int y, std::uint32_t argb) noexcept {
 
 std::vector<std::uint32_t> Bitmap::toARGB32() const {
   std::vector<std::uint32_t> out(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
-  std::size_t i = 0;
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) out[i++] = colour(x, y);
-  }
+  toARGB32(out);
   return out;
+}
+
+bool Bitmap::toARGB32(std::span<std::uint32_t> out) const noexcept {
+  const auto w = static_cast<std::size_t>(width_);
+  if (out.size() < w * static_cast<std::size_t>(height_)) return false;
+  std::array<std::uint32_t, 256> lookup{};
+  if (isIndexed(format_)) {
+    for (std::size_t i = 0; i < 256; ++i)
+      lookup[i] = 0xFF000000u | (std::uint32_t{palette_[i].r} << 16) | (std::uint32_t{palette_[i].g} << 8) | palette_[i].b;
+  }
+  for (int y = 0; y < height_; ++y) {
+    std::uint32_t* dst = out.data() + static_cast<std::size_t>(y) * w;
+    const std::uint8_t* src = row(y);
+    switch (format_) {
+      case PixelFormat::Bits8:
+        for (std::size_t x = 0; x < w; ++x) dst[x] = lookup[src[x]];
+        break;
+      case PixelFormat::Bits24:
+        for (std::size_t x = 0; x < w; ++x, src += 3)
+          dst[x] = 0xFF000000u | (std::uint32_t{src[2]} << 16) | (std::uint32_t{src[1]} << 8) | src[0];
+        break;
+      case PixelFormat::Bits32:
+        for (std::size_t x = 0; x < w; ++x) dst[x] = loadLE<std::uint32_t>(src + 4 * x) | 0xFF000000u;
+        break;
+      default:
+        for (int x = 0; x < width_; ++x) dst[x] = colour(x, y);
+        break;
+    }
+  }
+  return true;
 }
 
 void Bitmap::setSize(int width, int height) {

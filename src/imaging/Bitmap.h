@@ -88,6 +88,9 @@ class Bitmap {
   // The whole image as 0xAARRGGBB words, row by row from the top, alpha 255,
   // palettes resolved.
   std::vector<std::uint32_t> toARGB32() const;
+  // The same into a caller's buffer of at least width x height words (nothing is
+  // allocated); returns false, writing nothing, when the buffer is too small.
+  bool toARGB32(std::span<std::uint32_t> out) const noexcept;
 
   // Changes the size keeping the top-left pixels; new pixels are zero.
   void setSize(int width, int height);

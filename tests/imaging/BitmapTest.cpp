@@ -48,6 +48,12 @@ TEST(Bitmap, ToArgbResolvesEveryFormat) {
   EXPECT_EQ(b24.row(0)[2], 0x12);
   EXPECT_EQ(b24.toARGB32()[0], 0xFF123456u);
 
+  std::vector<std::uint32_t> buffer(2, 7);
+  EXPECT_FALSE(b8.toARGB32(std::span(buffer).first(1)));  // too small: nothing written
+  EXPECT_EQ(buffer[0], 7u);
+  EXPECT_TRUE(b8.toARGB32(buffer));
+  EXPECT_EQ(buffer[1], 0xFF0A141Eu);
+
   Bitmap b32(1, 1, PixelFormat::Bits32);
   b32.setColour(0, 0, 0x00ABCDEF);
   EXPECT_EQ(b32.toARGB32()[0], 0xFFABCDEFu);  // textures always get opaque alpha
