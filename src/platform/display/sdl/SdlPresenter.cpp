@@ -25,9 +25,18 @@ void SdlPresenter::open(const PresenterConfig& config) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("Cannot start the video system");
   videoStarted_ = true;
   const bool full = config.mode == PresenterMode::FullScreen;
-  const Uint32 flags = SDL_WINDOW_HIDDEN | (full ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE);
-  window_ = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, int(config.width),
-                             int(config.height), flags);
+  int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = int(config.width), h = int(config.height);
+  SDL_DisplayMode desktop;
+  if (full && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+    // Cover the whole desktop from the start: without a window manager (a bare X
+    // server) the full-screen request alone would not resize the window.
+    x = y = 0;
+    w = desktop.w;
+    h = desktop.h;
+  }
+  const Uint32 flags =
+      SDL_WINDOW_HIDDEN | (full ? SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE);
+  window_ = SDL_CreateWindow(config.title.c_str(), x, y, w, h, flags);
   if (window_ == nullptr) {
     close();
     fail("Cannot create the window");
