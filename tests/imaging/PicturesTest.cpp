@@ -174,6 +174,46 @@ TEST(JpegDecoder, DecodesCloseToTheSourceAndSurvivesDamage) {
   EXPECT_NO_THROW(decodeJpeg(Bytes(jpeg.begin(), jpeg.end() - jpeg.size() / 3), "short.jpg"));
 }
 
+// A flat JPEG in greyscale (1 component) or Adobe CMYK (4 components, stored inverted).
+Bytes makeFlatJpeg(int components, std::initializer_list<std::uint8_t> value) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr err{};
+  info.err = jpeg_std_error(&err);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = 16, info.image_height = 8, info.input_components = components;
+  info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_CMYK;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 95, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  Bytes row;
+  for (int x = 0; x < 16; ++x) row.insert(row.end(), value);
+  for (int y = 0; y < 8; ++y) {
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&info, &r, 1);
+  }
+  jpeg_finish_compress(&info);
+  Bytes out(buffer, buffer + size);
+  jpeg_destroy_compress(&info);
+  free(buffer);
+  return out;
+}
+
+TEST(JpegDecoder, GreyscaleAndCmykPictures) {
+  Bitmap grey = decodeJpeg(makeFlatJpeg(1, {100}), "grey.jpg");
+  ASSERT_EQ(grey.format(), PixelFormat::Bits8);
+  EXPECT_NEAR(int(grey.rawPixel(3, 3)), 100, 2);
+  EXPECT_EQ(grey.palette()[100], (PaletteEntry{100, 100, 100, 0}));
+  Bitmap cmyk = decodeJpeg(makeFlatJpeg(4, {255, 0, 0, 255}), "red.jpg");  // inverted: no cyan, full magenta and yellow
+  ASSERT_EQ(cmyk.format(), PixelFormat::Bits24);
+  std::uint32_t c = cmyk.colour(5, 5);
+  EXPECT_GT(int(c >> 16 & 255), 240);
+  EXPECT_LT(int(c >> 8 & 255), 15);
+  EXPECT_LT(int(c & 255), 15);
+}
+
 TEST(PngCodec, PaletteAndTrueColourRoundTrip) {
   Bitmap eight = testing::indexedPattern(11, 7, PixelFormat::Bits8);
   Bitmap back = decodePng(encodePng(eight), "t.png");
