@@ -12,9 +12,16 @@ constexpr int kSubpixelBits = 4;
 constexpr std::int64_t kSubpixel = 1 << kSubpixelBits;
 constexpr int kColorAttributes = 7;              // diffuse rgba and specular rgb
 
-std::int64_t floorDiv(std::int64_t n, std::int64_t d) {  // d > 0
-  std::int64_t q = n / d;
-  if ((n % d != 0) && (n < 0)) --q;
+// floor(n / d) for d > 0. The quotient is estimated in double precision (exact
+// to within one for the magnitudes here) and corrected exactly, which costs far
+// less than a 64-bit integer division on every row edge.
+std::int64_t floorDiv(std::int64_t n, std::int64_t d) {
+  auto q = static_cast<std::int64_t>(static_cast<double>(n) / static_cast<double>(d));
+  if (q * d > n) {
+    --q;
+  } else if ((q + 1) * d <= n) {
+    ++q;
+  }
   return q;
 }
 

@@ -374,8 +374,13 @@ void SoftwareDevice::rasterizeTriangles() {
       const std::int32_t ty = std::int32_t(tile / std::uint32_t(tilesX_)) << kTileShift;
       r.setTarget(&target_, {std::max(vp.x0, tx), std::max(vp.y0, ty), std::min(vp.x1, tx + (1 << kTileShift)),
                              std::min(vp.y1, ty + (1 << kTileShift))});
-      for (const std::uint32_t i : bin) {
-        const ScreenTriangle& t = triangles_[i];
+      for (std::size_t j = 0; j < bin.size(); ++j) {
+        // The triangles of a tile lie scattered through the list: fetch ahead.
+        if (j + 4 < bin.size()) {
+          const auto* ahead = reinterpret_cast<const char*>(&triangles_[bin[j + 4]]);
+          for (std::size_t line = 0; line < sizeof(ScreenTriangle); line += 64) __builtin_prefetch(ahead + line);
+        }
+        const ScreenTriangle& t = triangles_[bin[j]];
         const PixelPipeline& p = pipes_[t.filter == TextureFilter::Bilinear ? 1 : 0];
         r.drawTriangle(t.v[0], t.v[1], t.v[2], p, interp, shading);
       }
