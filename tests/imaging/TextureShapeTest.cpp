@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Golden.h"
 #include "TestPictures.h"
 
 namespace velorina {
@@ -103,6 +104,21 @@ TEST(TextureShape, SmoothingAveragesAndKeepsBlack) {
   dark.setColour(1, 1, 0xFFFFFF);
   SmoothTexture(dark);
   EXPECT_EQ(dark.colour(0, 0), 0xFF00FFFFu);
+}
+
+TEST(TextureShape, DoubledSmoothedAndTiledPictureMatchesItsReference) {
+  // Detail mode 3 on a 40 x 24 picture: the picture is stretched over the 128 x 128
+  // texture square made from 80 x 48, of which the top-left 80 x 48 is kept and
+  // smoothed; the loader then tiles that into an 80 x 80 square.
+  Bitmap b = testing::colourGradient(40, 24);
+  for (int y = 2; y < 6; ++y)
+    for (int x = 4; x < 20; ++x) b.setColour(x, y, 0);  // a black bar stays sharp: black is not smoothed
+  shapeForDetail(b, 3);
+  ASSERT_EQ(b.width(), 80);
+  ASSERT_EQ(b.height(), 48);
+  tileToSquare(b);
+  ASSERT_EQ(b.height(), 80);
+  testing::expectMatchesGolden(b, "texture-detail3-tiled");
 }
 
 }  // namespace
