@@ -32,15 +32,18 @@ VELORINA_AVX2 inline __m256i toByte(__m256 f) {
   return _mm256_min_epi32(_mm256_max_epi32(i, _mm256_setzero_si256()), _mm256_set1_epi32(255));
 }
 
-// x * y / 255, rounded, as mul255 does.
+// x * y / 255, rounded, as mul255 does. Both are below 256, so the 16-bit
+// multiply of each lane's low half gives the whole product.
 VELORINA_AVX2 inline __m256i mul255(__m256i x, __m256i y) {
-  const __m256i t = _mm256_add_epi32(_mm256_mullo_epi32(x, y), _mm256_set1_epi32(128));
+  const __m256i t = _mm256_add_epi32(_mm256_mullo_epi16(x, y), _mm256_set1_epi32(128));
   return _mm256_srli_epi32(_mm256_add_epi32(t, _mm256_srli_epi32(t, 8)), 8);
 }
 
 VELORINA_AVX2 inline __m256i channel(__m256i texel, int shift) {
   return _mm256_and_si256(_mm256_srli_epi32(texel, shift), _mm256_set1_epi32(0xFF));
 }
+
+VELORINA_AVX2 inline __m256 channelFloat(__m256i texel, int shift) { return _mm256_cvtepi32_ps(channel(texel, shift)); }
 
 // Texture coordinates within +-4096 repetitions take the fast path in every lane.
 VELORINA_AVX2 inline bool inRange(__m256 u, __m256 v, __m256i mask) {
@@ -94,40 +97,40 @@ VELORINA_AVX2 inline __m256i sample(const TextureSampler& t, __m256 u, __m256 v,
     const __m256i t1 = gather(t.texels, _mm256_add_epi32(r0, x1), mask);
     const __m256i t2 = gather(t.texels, _mm256_add_epi32(r1, x0), mask);
     const __m256i t3 = gather(t.texels, _mm256_add_epi32(r1, x1), mask);
+    // Weights and weighted sums in float: every product and sum stays below 2^24,
+    // so the float arithmetic is exact and equals the integer formula.
     const __m256i full = _mm256_set1_epi32(256);
-    const __m256i iu = _mm256_sub_epi32(full, tu.weight), iv = _mm256_sub_epi32(full, tv.weight);
-    __m256i w0 = _mm256_mullo_epi32(iu, iv), w1 = _mm256_mullo_epi32(tu.weight, iv);
-    __m256i w2 = _mm256_mullo_epi32(iu, tv.weight), w3 = _mm256_mullo_epi32(tu.weight, tv.weight);
-    __m256i total = _mm256_set1_epi32(65536);
+    const __m256 iu = _mm256_cvtepi32_ps(_mm256_sub_epi32(full, tu.weight));
+    const __m256 iv = _mm256_cvtepi32_ps(_mm256_sub_epi32(full, tv.weight));
+    const __m256 fu = _mm256_cvtepi32_ps(tu.weight), fv = _mm256_cvtepi32_ps(tv.weight);
+    __m256 w0 = _mm256_mul_ps(iu, iv), w1 = _mm256_mul_ps(fu, iv), w2 = _mm256_mul_ps(iu, fv), w3 = _mm256_mul_ps(fu, fv);
+    __m256 total = _mm256_set1_ps(65536.0f);
     bool anyKeyed = false;
     if constexpr (Key) {
-      const __m256i k0 = isKey(t0, key), k1 = isKey(t1, key), k2 = isKey(t2, key), k3 = isKey(t3, key);
-      const __m256i keyed = _mm256_add_epi32(
-          _mm256_add_epi32(_mm256_and_si256(k0, w0), _mm256_and_si256(k1, w1)),
-          _mm256_add_epi32(_mm256_and_si256(k2, w2), _mm256_and_si256(k3, w3)));
-      w0 = _mm256_andnot_si256(k0, w0);
-      w1 = _mm256_andnot_si256(k1, w1);
-      w2 = _mm256_andnot_si256(k2, w2);
-      w3 = _mm256_andnot_si256(k3, w3);
-      mask = _mm256_and_si256(mask, _mm256_cmpgt_epi32(_mm256_set1_epi32(32768), keyed));
-      total = _mm256_sub_epi32(total, keyed);
-      anyKeyed = !_mm256_testz_si256(keyed, mask);
+      const __m256 k0 = _mm256_castsi256_ps(isKey(t0, key)), k1 = _mm256_castsi256_ps(isKey(t1, key));
+      const __m256 k2 = _mm256_castsi256_ps(isKey(t2, key)), k3 = _mm256_castsi256_ps(isKey(t3, key));
+      const __m256 keyed = _mm256_add_ps(_mm256_add_ps(_mm256_and_ps(k0, w0), _mm256_and_ps(k1, w1)),
+                                         _mm256_add_ps(_mm256_and_ps(k2, w2), _mm256_and_ps(k3, w3)));
+      w0 = _mm256_andnot_ps(k0, w0);
+      w1 = _mm256_andnot_ps(k1, w1);
+      w2 = _mm256_andnot_ps(k2, w2);
+      w3 = _mm256_andnot_ps(k3, w3);
+      mask = _mm256_and_si256(mask, _mm256_castps_si256(_mm256_cmp_ps(keyed, _mm256_set1_ps(32768.0f), _CMP_LT_OQ)));
+      total = _mm256_sub_ps(total, keyed);
+      anyKeyed = !_mm256_testz_si256(_mm256_castps_si256(_mm256_cmp_ps(keyed, _mm256_setzero_ps(), _CMP_NEQ_OQ)), mask);
     }
+    const __m256 half = _mm256_mul_ps(total, _mm256_set1_ps(0.5f));
     __m256i out = _mm256_setzero_si256();
     for (int shift = 0; shift <= 16; shift += 8) {
-      const __m256i sum = _mm256_add_epi32(
-          _mm256_add_epi32(_mm256_mullo_epi32(channel(t0, shift), w0), _mm256_mullo_epi32(channel(t1, shift), w1)),
-          _mm256_add_epi32(_mm256_mullo_epi32(channel(t2, shift), w2), _mm256_mullo_epi32(channel(t3, shift), w3)));
-      __m256i c;
-      if (anyKeyed) {
-        // (sum + total / 2) / total; both below 2^24, so the float division is exact
-        // enough that truncating it equals the integer division.
-        const __m256 num = _mm256_cvtepi32_ps(_mm256_add_epi32(sum, _mm256_srli_epi32(total, 1)));
-        c = _mm256_cvttps_epi32(_mm256_div_ps(num, _mm256_cvtepi32_ps(total)));
-      } else {
-        c = _mm256_srli_epi32(_mm256_add_epi32(sum, _mm256_set1_epi32(32768)), 16);
-      }
-      out = _mm256_or_si256(out, _mm256_slli_epi32(c, shift));
+      const __m256 sum =
+          _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(channelFloat(t0, shift), w0), _mm256_mul_ps(channelFloat(t1, shift), w1)),
+                        _mm256_add_ps(_mm256_mul_ps(channelFloat(t2, shift), w2), _mm256_mul_ps(channelFloat(t3, shift), w3)));
+      // (sum + total / 2) / total, truncated: exact division by 65536 when nothing is
+      // keyed; otherwise a float division that is close enough for truncation to
+      // equal the integer quotient (both operands are below 2^24).
+      const __m256 num = _mm256_add_ps(sum, half);
+      const __m256 quotient = anyKeyed ? _mm256_div_ps(num, total) : _mm256_mul_ps(num, _mm256_set1_ps(1.0f / 65536.0f));
+      out = _mm256_or_si256(out, _mm256_slli_epi32(_mm256_cvttps_epi32(quotient), shift));
     }
     return out;
   }
