@@ -1,0 +1,439 @@
+#include "scene/Scene.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "archive/FileStream.h"
+#include "archive/MemoryStream.h"
+#include "archive/Messages.h"
+#include "platform/render/Direct3DTexture2.h"
+#include "scene/SceneStreamReader.h"
+#include "scene/objects/ObjectIdCounter.h"
+#include "scene/objects/QuadrAngle.h"
+
+namespace velorina {
+
+TD3DScene::TD3DScene(DXDraw* device, SoundDevice* sound, const IClock& clock) {
+  initialize(device, sound, clock, false);
+}
+
+TD3DScene::TD3DScene(ChildKey, TD3DScene& parent) {
+  ParentScene = &parent;
+  initialize(parent.DXDraw_, parent.sound_, *parent.clock_, true);
+}
+
+std::unique_ptr<TD3DScene> TD3DScene::CreateChild(const TD3DSceneInfo& info, TD3DScene& parent) {
+  if (parent.nestingDepth() >= kMaxNesting) {
+    throw ESceneError("Stream read error", ErrorContext{info.Name, std::nullopt, std::nullopt,
+                                                        "nested scenes go deeper than " + std::to_string(kMaxNesting)});
+  }
+  if (!info.Name.empty() && parent.includes(info.Name)) {
+    throw ESceneError("Stream read error",
+                      ErrorContext{info.Name, std::nullopt, std::nullopt, "the world includes itself"});
+  }
+  auto child = std::make_unique<TD3DScene>(ChildKey{}, parent);
+  child->SceneInfo = info;
+  if (!info.Name.empty()) {
+    if (parent.LoadingFromArchive && parent.Archive) {
+      const ByteBuffer lump = parent.Archive->ReadEntry(parent.ResolveArchiveName(info.Name));
+      child->LoadingFromArchive = true;
+      child->ReadSceneStream(lump, info.Name);
+      child->LoadingFromArchive = false;
+    } else {
+      child->LoadFromFile(info.Name);
+    }
+  }
+  child->RotateAll(info.Rotation);
+  child->MoveAllBy(info.Position);
+  child->SceneInfo = info;
+  child->RebuildDeviceState();
+  return child;
+}
+
+TD3DScene::~TD3DScene() { ClearAll(); }
+
+void TD3DScene::initialize(DXDraw* device, SoundDevice* sound, const IClock& clock, bool isChild) {
+  clock_ = &clock;
+  sound_ = sound;
+  IsChild = isChild;
+  sortInterval_ = 0.01;
+  resetClock();
+  if (IsChild && ParentScene != nullptr) {
+    MotionStep = ParentScene->MotionStep;
+    TextureDetail = ParentScene->TextureDetail;
+    Textures = ParentScene->Textures;
+    SearchPaths = ParentScene->SearchPaths;
+    programDirectory = ParentScene->programDirectory;
+  } else {
+    ParentScene = nullptr;
+    Textures = std::make_shared<NamedList<TDirect3DTexture2>>();
+    SearchPaths = std::make_shared<std::vector<std::string>>();
+  }
+  Initialize(device, nullptr);
+  Clear();
+  LoadingFromArchive = false;
+  ResourceMode = false;
+}
+
+void TD3DScene::resetClock() {
+  StartTime = static_cast<double>(clock_->GetTickCount()) / 1000.0;
+  LastSortTime = -2 * sortInterval_;
+}
+
+double TD3DScene::SceneTime() const {
+  const std::int64_t frequency = clock_->QueryPerformanceFrequency();
+  if (frequency != 0) return static_cast<double>(clock_->QueryPerformanceCounter()) / frequency - StartTime;
+  return static_cast<double>(clock_->GetTickCount()) / 1000.0 - StartTime;
+}
+
+int TD3DScene::nestingDepth() const {
+  int depth = 0;
+  for (const TD3DScene* s = ParentScene; s != nullptr; s = s->ParentScene) ++depth;
+  return depth;
+}
+
+bool TD3DScene::includes(const std::string& worldName) const {
+  const std::string key = upperAscii(fileNamePart(worldName));
+  for (const TD3DScene* s = this; s != nullptr; s = s->ParentScene) {
+    if (upperAscii(fileNamePart(s->SceneInfo.Name)) == key || upperAscii(fileNamePart(s->FileName)) == key) return true;
+  }
+  return false;
+}
+
+// --- scene object -------------------------------------------------------------
+
+void TD3DScene::SetHidden(bool hidden) {
+  if (hidden == Hidden) return;
+  Hidden = hidden;
+  for (auto& e : Objects) {
+    if (e.object) e.object->SetHidden(hidden);
+  }
+}
+
+void TD3DScene::Draw() {
+  if (IsChild) Frame(0);
+}
+
+void TD3DScene::MoveBy(const D3DVECTOR& v) {
+  MoveAllBy(v);
+  if (IsChild) SceneInfo.Position = VectorAdd(SceneInfo.Position, v);
+}
+
+void TD3DScene::Rotate(const D3DVECTOR& angles) {
+  RotateAll(angles);
+  if (IsChild) SceneInfo.Rotation = VectorAdd(SceneInfo.Rotation, angles);
+}
+
+void TD3DScene::AddTextureNames(std::vector<std::string>& list) const {
+  for (const auto& e : Objects) {
+    if (e.object) e.object->AddTextureNames(list);
+  }
+}
+
+float TD3DScene::UpdateDistance(const D3DVECTOR&) {
+  SortByDistance();
+  if (Objects.empty() || ParentScene == nullptr) {
+    Distance = 0;
+  } else {
+    Distance = VectorMagnitude(VectorSub(SceneInfo.Position, CameraPosition));
+  }
+  return Distance;
+}
+
+D3DVECTOR TD3DScene::GetCenter(float dz) const {
+  return VectorSub(SceneInfo.Position, {CameraPosition.x, CameraPosition.y, CameraPosition.z - dz});
+}
+
+void TD3DScene::ApplyLight(const TD3DSceneLight& light) {
+  for (auto& e : Objects) {
+    if (e.object) e.object->ApplyLight(light);
+  }
+}
+
+std::int32_t TD3DScene::VertexCount() const {
+  std::int32_t n = 0;
+  for (const auto& e : Objects) n += e.object ? e.object->VertexCount() : 0;
+  return n;
+}
+
+std::int32_t TD3DScene::PrimitiveCount() const {
+  std::int32_t n = 0;
+  for (const auto& e : Objects) n += e.object ? e.object->PrimitiveCount() : 0;
+  return n;
+}
+
+// --- actions ----------------------------------------------------------------
+
+template <typename F>
+void TD3DScene::forEachTarget(std::int32_t kind, std::int32_t id, F&& f) {
+  for (auto& e : Objects) {
+    TD3DObject* o = e.object.get();
+    if (o == nullptr || o->ObjectID() != id) continue;
+    if (kind != -1 && o->KindCode() != static_cast<std::uint8_t>(kind)) continue;
+    f(*o);
+  }
+}
+
+void TD3DScene::MoveTargets(std::int32_t kind, std::int32_t id, const D3DVECTOR& move) {
+  if (kind == -1) {
+    forEachTarget(-1, id, [&](TD3DObject& o) { o.MoveByXYZ(move.x, move.y, move.z); });
+  } else if (kind < 100) {
+    std::vector<TD3DSceneLight*> lights;
+    for (auto& l : Lights) lights.push_back(l.object.get());
+    forEachTarget(kind, id, [&](TD3DObject& o) {
+      o.MoveByXYZ(move.x, move.y, move.z);
+      o.ApplyLights(lights);
+    });
+  }
+  PendingChanges |= pcPosition;
+}
+
+void TD3DScene::RotateTargetsAboutCentres(std::int32_t kind, std::int32_t id, const D3DVECTOR& angles) {
+  std::vector<TD3DSceneLight*> lights;
+  for (auto& l : Lights) lights.push_back(l.object.get());
+  forEachTarget(kind, id, [&](TD3DObject& o) {
+    const D3DVECTOR centre = o.GetCenter(0);
+    o.MoveBy({-centre.x, -centre.y, -centre.z});
+    o.RotateXYZ(angles.x, angles.y, angles.z);
+    o.MoveBy(centre);
+    if (auto* s = dynamic_cast<TD3DScene*>(&o)) s->ApplyChanges();
+    o.ApplyLights(lights);
+  });
+}
+
+void TD3DScene::RotateTargetsAboutPoint(std::int32_t kind, std::int32_t id, const D3DVECTOR& pivot,
+                                        const D3DVECTOR& angles) {
+  std::vector<TD3DSceneLight*> lights;
+  for (auto& l : Lights) lights.push_back(l.object.get());
+  forEachTarget(kind, id, [&](TD3DObject& o) {
+    o.MoveBy({-pivot.x, -pivot.y, -pivot.z});
+    o.RotateXYZ(angles.x, angles.y, angles.z);
+    o.MoveBy(pivot);
+    if (auto* s = dynamic_cast<TD3DScene*>(&o)) s->ApplyChanges();
+    o.ApplyLights(lights);
+  });
+}
+
+void TD3DScene::AddAction(const TD3DActionInfo& info) {
+  Actions.add({}, std::make_unique<TD3DAction>(info, *this));
+  if (info.Temporary == 0) Modified = true;
+  RecomputeIdentifierCounter();
+}
+
+void TD3DScene::DeleteAction(std::size_t index) {
+  if (index >= Actions.size()) return;
+  if (!Actions[index].object->Temporary()) Modified = true;
+  Actions.removeAt(index);
+}
+
+void TD3DScene::DeleteActionsById(std::int32_t id) {
+  for (std::size_t i = Actions.size(); i-- > 0;) {
+    if (Actions[i].object->ActionID() == id) DeleteAction(i);
+  }
+}
+
+void TD3DScene::ReplaceAction(std::size_t index, const TD3DActionInfo& info) {
+  if (index >= Actions.size()) return;
+  if (!Actions[index].object->Temporary()) Modified = true;
+  Actions[index].object = std::make_unique<TD3DAction>(info, *this);
+  if (info.Temporary == 0) Modified = true;
+  RecomputeIdentifierCounter();
+}
+
+void TD3DScene::DeleteTemporaryActions() {
+  for (std::size_t i = Actions.size(); i-- > 0;) {
+    if (Actions[i].object->Temporary()) DeleteAction(i);
+  }
+}
+
+// --- emptying and placing ---------------------------------------------------------
+
+void TD3DScene::ClearObjects() {
+  Objects.clear();
+  DataItems.clear();
+  Actions.clear();
+  Lights.clear();
+  SubScenes.clear();
+}
+
+void TD3DScene::ClearAll() {
+  ClearObjects();
+  if (ParentScene == nullptr && Textures) Textures->clear();
+}
+
+void TD3DScene::closeArchive() {
+  LoadingFromArchive = false;
+  Archive.reset();
+  archiveWindow_.reset();
+}
+
+void TD3DScene::Clear() {
+  FileName.clear();
+  ObjectIdCounter::reset();
+  ClearAll();
+  Modified = false;
+}
+
+void TD3DScene::MoveAllBy(const D3DVECTOR& v) {
+  for (auto& e : Objects) {
+    if (e.object) e.object->MoveBy(v);
+  }
+  PendingChanges |= pcPosition | pcLighting;
+}
+
+void TD3DScene::RotateAll(const D3DVECTOR& angles) {
+  for (auto& e : Objects) {
+    if (e.object) e.object->Rotate(angles);
+  }
+  PendingChanges |= pcRotation;
+}
+
+float TD3DScene::DistanceToPoint(const D3DVECTOR& p) const {
+  return VectorMagnitude(VectorSub(CameraPosition, VectorAdd(p, SceneInfo.Position)));
+}
+
+// --- names ------------------------------------------------------------------------
+
+FileSearchPlaces TD3DScene::searchPlaces() const {
+  FileSearchPlaces places;
+  places.sceneFileName = FileName;
+  places.programDirectory = programDirectory;
+  places.searchPaths = *SearchPaths;
+  for (const TD3DScene* s : SubScenes) places.subSceneNames.push_back(s->SceneInfo.Name);
+  return places;
+}
+
+std::string TD3DScene::ResolveFileName(const std::string& name) const {
+  return velorina::ResolveFileName(name, searchPlaces());
+}
+
+std::string TD3DScene::ResolveArchiveName(const std::string& name) const {
+  if (!LoadingFromArchive || !Archive) return name;
+  return resolveArchiveEntryName(*Archive, name);
+}
+
+// --- loading ------------------------------------------------------------------------
+
+std::unique_ptr<TD3DObject> TD3DScene::buildObject(const SceneObjectEntry& entry) {
+  if (const auto* q = std::get_if<TD3DQuadrangleInfo>(&entry.Record)) {
+    std::string name = q->TextureName;
+    TDirect3DTexture2* texture = AcquireTexture(name);
+    TD3DQuadrangleInfo info = *q;
+    info.TextureName = texture != nullptr ? name : q->TextureName;
+    return std::make_unique<TD3DQuadrAngle>(DXDraw_, texture, info);
+  }
+  if (const auto* s = std::get_if<TD3DSceneInfo>(&entry.Record)) {
+    TD3DSceneInfo info = *s;
+    if (!info.Name.empty() && !LoadingFromArchive) info.Name = ResolveFileName(info.Name);
+    return CreateChild(info, *this);
+  }
+  // Polygons, spheres and 3D text are read but not built yet.
+  return nullptr;
+}
+
+void TD3DScene::appendObject(std::string name, std::unique_ptr<TD3DObject> object, const ScenePlacement& p) {
+  object->RotateXYZ(p.rotation.x, p.rotation.y, p.rotation.z);
+  object->MoveByXYZ(p.translation.x, p.translation.y, p.translation.z);
+  Objects.add(std::move(name), std::move(object));
+}
+
+void TD3DScene::ReadDocument(const SceneDocument& doc, const ScenePlacement& placement) {
+  const bool wasPaused = Paused;
+  SetPaused(true);
+  for (const auto& entry : doc.Objects) {
+    if (auto object = buildObject(entry)) appendObject(entry.Name, std::move(object), placement);
+  }
+  for (const auto& d : doc.Data) DataItems.add(d.Name, std::make_unique<TCustomData>(d, nullptr));
+  for (const auto& a : doc.Actions) Actions.add({}, std::make_unique<TD3DAction>(a, *this));
+  for (const auto& l : doc.Lights) Lights.add({}, std::make_unique<TD3DSceneLight>(l));
+  RebuildSubScenes();
+  SetPaused(wasPaused);
+  RebuildDeviceState();
+}
+
+void TD3DScene::ReadSceneStream(std::span<const std::uint8_t> bytes, const std::string& source,
+                                const ScenePlacement& placement) {
+  SceneDocument doc;
+  try {
+    SceneStreamReader(bytes, source).read(doc);
+  } catch (const Error&) {
+    ReadDocument(doc, placement);  // what was read before the damage stays
+    throw;
+  }
+  ReadDocument(doc, placement);
+  if (Textures && doc.Form == SceneStreamForm::Headed) {
+    Textures->stableSort([](const auto& a, const auto& b) { return upperAscii(a.name) < upperAscii(b.name); });
+  }
+}
+
+void TD3DScene::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& source) {
+  ClearAll();
+  ReadSceneStream(bytes, source);
+}
+
+void TD3DScene::LoadFromPackage(Stream& stream, std::int64_t position, std::uint32_t size,
+                                const std::string& mapName) {
+  FileName.clear();
+  closeArchive();
+  // The package's archive is used only while loading, whatever happens.
+  struct Close {
+    TD3DScene& s;
+    ~Close() { s.closeArchive(); }
+  } close{*this};
+  archiveWindow_ = std::make_unique<TSubStream>(&stream, size, static_cast<std::uint32_t>(position));
+  Archive = std::make_unique<TWad>(*archiveWindow_);
+  LoadingFromArchive = true;
+  const ByteBuffer lump = Archive->ReadEntry(ResolveArchiveName(mapName));
+  LoadFromBytes(lump, stream.name() + "|" + mapName);
+  Modified = false;
+  resetClock();
+  RecomputeIdentifierCounter();
+}
+
+void TD3DScene::LoadFromFile(const std::string& fileName) {
+  // A world of its own: names are no longer looked up in an archive opened earlier.
+  if (ParentScene == nullptr) closeArchive();
+  FileName = ResolveFileName(fileName);
+  FileStream file(FileName, FileMode::Read);
+  ByteBuffer bytes(static_cast<std::size_t>(file.size()));
+  file.readExact(bytes.data(), bytes.size());
+  const std::string keep = FileName;
+  if (ParentScene == nullptr) {
+    LoadFromBytes(bytes, keep);
+  } else {
+    ReadSceneStream(bytes, keep);
+  }
+  FileName = keep;
+  Modified = false;
+}
+
+void TD3DScene::OpenFromArchiveFile(const std::string& archiveFile, const std::string& lumpName) {
+  closeArchive();
+  ClearAll();
+  const std::string path = ResolveFileName(archiveFile);
+  Archive = std::make_unique<TWad>(path);
+  LoadingFromArchive = true;
+  const ByteBuffer lump = Archive->ReadEntry(ResolveArchiveName(lumpName));
+  ReadSceneStream(lump, path + "|" + lumpName);
+  FileName = path;
+  Modified = false;
+  RecomputeIdentifierCounter();
+}
+
+void TD3DScene::RecomputeIdentifierCounter() {
+  if (FileName.empty() && ParentScene == nullptr) ObjectIdCounter::reset();
+  std::int32_t highest = 0;
+  for (const auto& e : Objects) highest = std::max(highest, e.object ? e.object->ObjectID() : 0);
+  for (const auto& d : DataItems) highest = std::max(highest, d.object->DataID());
+  for (const auto& l : Lights) highest = std::max(highest, l.object->LightID());
+  ObjectIdCounter::raiseTo(highest);
+}
+
+void TD3DScene::RebuildSubScenes() {
+  SubScenes.clear();
+  for (auto& e : Objects) {
+    if (e.object && e.object->KindCode() == 7) SubScenes.push_back(static_cast<TD3DScene*>(e.object.get()));
+  }
+}
+
+}  // namespace velorina

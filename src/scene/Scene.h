@@ -1,0 +1,200 @@
+#pragma once
+// TD3DScene: owns everything a world consists of (surface objects, lights, data
+// items, actions) and the resources they share (device textures, the open archive,
+// search paths), keeps the scene clock, loads worlds and draws them frame by frame.
+// It is itself a scene object, so a scene can sit inside another; a sub-scene
+// shares the texture cache and search paths of the scene that contains it.
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "archive/SubStream.h"
+#include "archive/Wad.h"
+#include "platform/display/IClock.h"
+#include "scene/Action.h"
+#include "scene/NameResolver.h"
+#include "scene/NamedList.h"
+#include "scene/SceneDocument.h"
+#include "scene/objects/CustomData.h"
+#include "scene/objects/D3DObject.h"
+#include "scene/objects/SceneLight.h"
+
+namespace velorina {
+
+class SoundDevice;
+class TDirect3DTexture2;
+
+// What changed since the last frame.
+enum PendingChange : std::uint8_t { pcPosition = 1, pcRotation = 2, pcLighting = 4 };
+
+// Placement of what a scene stream adds: rotation angles, then a translation.
+struct ScenePlacement {
+  D3DVECTOR rotation;
+  D3DVECTOR translation;
+};
+
+class TD3DScene final : public TD3DObject, public IActionScene {
+  class ChildKey {
+    friend class TD3DScene;
+    ChildKey() = default;
+  };
+
+ public:
+  // A top-level scene drawing on `device` (may be null: nothing is drawn), timed by
+  // `clock`, which must outlive the scene.
+  TD3DScene(DXDraw* device, SoundDevice* sound, const IClock& clock);
+  // A sub-scene placed by `info`, loaded from the world its name gives, sharing the
+  // parent's textures and search paths. Refuses (ESceneError) a world that includes
+  // itself or nests deeper than kMaxNesting.
+  static std::unique_ptr<TD3DScene> CreateChild(const TD3DSceneInfo& info, TD3DScene& parent);
+  TD3DScene(ChildKey, TD3DScene& parent);
+  ~TD3DScene() override;
+
+  static constexpr int kMaxNesting = 16;
+
+  // --- scene object -------------------------------------------------------
+  void Prepare() override {}
+  void SetHidden(bool hidden) override;
+  std::uint8_t KindCode() const override { return 7; }
+  std::int32_t ObjectID() const override { return SceneInfo.ID; }
+  // A nested scene draws by running its own frame.
+  void Draw() override;
+  void MoveBy(const D3DVECTOR& v) override;
+  void Rotate(const D3DVECTOR& angles) override;
+  void AddTextureNames(std::vector<std::string>& list) const override;
+  float UpdateDistance(const D3DVECTOR& eye) override;
+  std::string GetTextureName() const override { return {}; }
+  D3DVECTOR GetCenter(float dz) const override;
+  void ApplyLight(const TD3DSceneLight& light) override;
+  std::int32_t VertexCount() const override;
+  std::int32_t PrimitiveCount() const override;
+
+  // --- clock and actions ---------------------------------------------------
+  double SceneTime() const override;
+  double SortInterval() const override { return sortInterval_; }
+  void MoveTargets(std::int32_t kind, std::int32_t id, const D3DVECTOR& move) override;
+  void RotateTargetsAboutCentres(std::int32_t kind, std::int32_t id, const D3DVECTOR& angles) override;
+  void RotateTargetsAboutPoint(std::int32_t kind, std::int32_t id, const D3DVECTOR& pivot,
+                               const D3DVECTOR& angles) override;
+  void AddAction(const TD3DActionInfo& info);
+  void DeleteAction(std::size_t index);
+  void DeleteActionsById(std::int32_t id);
+  void ReplaceAction(std::size_t index, const TD3DActionInfo& info);
+  void DeleteTemporaryActions();
+
+  // --- emptying and placing -------------------------------------------------
+  void ClearObjects();
+  void ClearAll();
+  void Clear();
+  void MoveAllBy(const D3DVECTOR& v);
+  void RotateAll(const D3DVECTOR& angles);
+  void MoveAllByXYZ(float x, float y, float z) { MoveAllBy({x, y, z}); }
+  void RotateAllXYZ(float x, float y, float z) { RotateAll({x, y, z}); }
+  float DistanceToPoint(const D3DVECTOR& p) const;
+  float DistanceToXYZ(float x, float y, float z) const { return DistanceToPoint({x, y, z}); }
+
+  // --- names and textures ---------------------------------------------------
+  std::string ResolveFileName(const std::string& name) const;
+  std::string ResolveArchiveName(const std::string& name) const;
+  // The cached texture for a name, loading it on first use; null when the picture
+  // cannot be found. Name becomes the name the texture is cached under.
+  TDirect3DTexture2* AcquireTexture(std::string& name);
+  TDirect3DTexture2* GetTexture(std::string name) { return AcquireTexture(name); }
+  // Reads the picture `name` (archive, then file, then resource) shaped for the
+  // texture detail; false when nothing was found.
+  bool LoadPicture(Bitmap& image, std::string& name);
+  std::optional<Bitmap> TextureToBitmap(const std::string& name) const;
+
+  // --- loading --------------------------------------------------------------
+  // Appends the objects, data, actions and lights of a document, placed.
+  void ReadDocument(const SceneDocument& doc, const ScenePlacement& placement = {});
+  // Reads a scene stream into the scene (no clearing). A damaged stream keeps what
+  // was read and raises its error.
+  void ReadSceneStream(std::span<const std::uint8_t> bytes, const std::string& source,
+                       const ScenePlacement& placement = {});
+  // Clears the scene, then reads the stream.
+  void LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& source);
+  // The world of a package: the archive of `size` bytes at `position` of `stream`.
+  void LoadFromPackage(Stream& stream, std::int64_t position, std::uint32_t size, const std::string& mapName);
+  // A scene file.
+  void LoadFromFile(const std::string& fileName);
+  // A scene lump of an archive file; the archive stays open for later names.
+  void OpenFromArchiveFile(const std::string& archiveFile, const std::string& lumpName);
+  // Resets (top-level scene without a file) and raises the identifier counter.
+  void RecomputeIdentifierCounter();
+
+  // --- frame and camera -------------------------------------------------------
+  void Frame(std::uint32_t backgroundColor);
+  void ApplyChanges();
+  void SetCameraPosition(const D3DVECTOR& v);
+  void SetCameraRotation(const D3DVECTOR& v);
+  D3DVECTOR GetCameraPosition() const;
+  D3DVECTOR GetCameraRotation() const;
+  void SetPaused(bool paused);
+  void InvalidateAll() { PendingChanges = pcPosition | pcRotation | pcLighting; }
+  void RebuildDeviceState();
+  bool RootInScene() const;
+
+  // --- lists and state ------------------------------------------------------
+  NamedList<TD3DObject> Objects;
+  NamedList<TD3DSceneLight> Lights;
+  NamedList<TCustomData> DataItems;
+  NamedList<TD3DAction> Actions;
+  std::vector<TD3DScene*> SubScenes;
+  std::shared_ptr<NamedList<TDirect3DTexture2>> Textures;
+  std::shared_ptr<std::vector<std::string>> SearchPaths;
+
+  TD3DSceneInfo SceneInfo;
+  std::string FileName;
+  std::string programDirectory;  // where the running program lies, for name lookups
+  bool IsChild = false;
+  bool Paused = false;
+  bool Modified = false;
+  bool InScene = false;
+  bool LoadingFromArchive = false;
+  bool ResourceMode = false;
+  std::uint8_t PendingChanges = 0;
+  std::uint8_t TextureDetail = 0;
+  float MotionStep = 0.05f;
+  D3DVECTOR CameraPosition, LastCameraPosition, CameraRotation, LastCameraRotation;
+  double StartTime = 0;
+  double LastSortTime = 0;
+  double LastFrameTime = -0.001;
+  double CameraSpeed = 0;
+  double FrameRate = 0;
+  TD3DScene* ParentScene = nullptr;
+  std::unique_ptr<TWad> Archive;
+
+ private:
+  void initialize(DXDraw* device, SoundDevice* sound, const IClock& clock, bool isChild);
+  void resetClock();
+  void closeArchive();
+  void appendObject(std::string name, std::unique_ptr<TD3DObject> object, const ScenePlacement& placement);
+  std::unique_ptr<TD3DObject> buildObject(const SceneObjectEntry& entry);
+  void RebuildSubScenes();
+  void SortByDistance();
+  void setViewTransform();
+  void setWorldTransform();
+  int nestingDepth() const;
+  bool includes(const std::string& worldName) const;
+  FileSearchPlaces searchPlaces() const;
+  template <typename F>
+  void forEachTarget(std::int32_t kind, std::int32_t id, F&& f);
+
+  SoundDevice* sound_ = nullptr;
+  const IClock* clock_ = nullptr;
+  double sortInterval_ = 0.01;
+  std::unique_ptr<TSubStream> archiveWindow_;
+};
+
+// A scene could not be built as asked (a world including itself, nesting too deep).
+class ESceneError : public Error {
+ public:
+  using Error::Error;
+};
+
+}  // namespace velorina

@@ -1,0 +1,107 @@
+#include <cctype>
+
+#include "archive/FileStream.h"
+#include "archive/MemoryStream.h"
+#include "imaging/PictureRegistry.h"
+#include "imaging/PixelConversion.h"
+#include "imaging/TextureShape.h"
+#include "platform/Resources.h"
+#include "platform/render/Direct3DTexture2.h"
+#include "scene/Scene.h"
+
+namespace velorina {
+
+namespace {
+
+bool isSceneOrArchiveName(const std::string& name) {
+  const std::string ext = upperAscii(PictureRegistry::extensionOf(name));
+  return ext == "D3D" || ext == "WAD";
+}
+
+// A name that starts with a drive letter ("C:...").
+bool hasDriveLetter(const std::string& name) {
+  return name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':';
+}
+
+bool isWholeNumber(const std::string& s) {
+  return !s.empty() && s.size() < 10 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+TDirect3DTexture2* TD3DScene::AcquireTexture(std::string& name) {
+  if (name.empty() || isSceneOrArchiveName(name)) return nullptr;
+  NamedList<TDirect3DTexture2>& cache = *Textures;
+  std::ptrdiff_t index = cache.indexOf(name);
+  if (index < 0) {
+    const std::string resolved = LoadingFromArchive ? ResolveArchiveName(name)
+                                 : ResourceMode     ? ResolveResourceName(name)
+                                                    : ResolveFileName(name);
+    index = cache.indexOf(resolved);
+  }
+  if (index >= 0 && cache[static_cast<std::size_t>(index)].object) {
+    name = cache[static_cast<std::size_t>(index)].name;
+    return cache[static_cast<std::size_t>(index)].object.get();
+  }
+  Bitmap picture;
+  if (!LoadPicture(picture, name)) return nullptr;
+  if (picture.width() != picture.height()) tileToSquare(picture);
+  if (picture.format() == PixelFormat::Bits1 || picture.format() == PixelFormat::Bits4) {
+    picture = convertPixelFormat(picture, PixelFormat::Bits8);
+  }
+  return cache.add(name, createTexture(picture));
+}
+
+bool TD3DScene::LoadPicture(Bitmap& image, std::string& name) {
+  bool decoded = false;
+  {
+    if (LoadingFromArchive && Archive && Archive->Exists(ResolveArchiveName(name))) {
+      name = ResolveArchiveName(name);
+      MemoryStream lump(Archive->ReadEntry(name));
+      image = loadPicture(name, lump);
+      decoded = true;
+    }
+    if (!decoded) {
+      std::string path = ResolveFileName(name);
+      if (!isRegularFile(path) && hasDriveLetter(name)) {
+        // Worlds made on Windows may name the other of the two usual drives.
+        std::string swapped = name;
+        const char d = static_cast<char>(std::toupper(static_cast<unsigned char>(swapped[0])));
+        if (d == 'C' || d == 'D') swapped[0] = d == 'C' ? 'D' : 'C';
+        path = ResolveFileName(swapped);
+      }
+      if (isRegularFile(path)) {
+        name = path;
+        FileStream file(path, FileMode::Read);
+        image = loadPicture(name, file);
+        decoded = true;
+      }
+    }
+    if (!decoded && ResourceMode) {
+      const std::string resource = ResolveResourceName(name);
+      const std::string type = PictureRegistry::extensionOf(name);
+      auto bytes = isWholeNumber(resource) ? ResourceRegistry::program().find(type, std::stoi(resource))
+                                           : ResourceRegistry::program().find(type, resource);
+      if (bytes) {
+        MemoryStream stream(*bytes);
+        image = loadPicture(name, stream);
+        decoded = true;
+        name = resource;
+      }
+    }
+  }
+  if (!decoded) {
+    image.reset(2, 2, PixelFormat::Bits24);
+    return false;
+  }
+  shapeForDetail(image, TextureDetail);
+  return true;
+}
+
+std::optional<Bitmap> TD3DScene::TextureToBitmap(const std::string& name) const {
+  const std::ptrdiff_t index = Textures->indexOf(name);
+  if (index < 0 || !(*Textures)[static_cast<std::size_t>(index)].object) return std::nullopt;
+  return (*Textures)[static_cast<std::size_t>(index)].object->TextureToBitmap();
+}
+
+}  // namespace velorina

@@ -1,0 +1,210 @@
+#include "scene/Scene.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "archive/MemoryStream.h"
+#include "imaging/BmpCodec.h"
+#include "platform/display/DXDraw.h"
+#include "platform/display/ManualClock.h"
+#include "platform/display/offscreen/OffscreenPresenter.h"
+#include "platform/render/Direct3DTexture2.h"
+#include "scene/objects/ObjectIdCounter.h"
+#include "scene/objects/QuadrAngle.h"
+#include "support/ArchiveBuilder.h"
+#include "support/TempDir.h"
+
+namespace velorina {
+namespace {
+
+std::string bmpFile(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  Bitmap bitmap(16, 16, PixelFormat::Bits24);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      std::uint8_t* p = bitmap.row(y) + 3 * x;
+      p[0] = b, p[1] = g, p[2] = r;
+    }
+  }
+  const ByteBuffer bytes = writeBmp(bitmap);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+TD3DQuadrangleInfo wall(std::int32_t id, float z) {
+  TD3DQuadrangleInfo q;
+  q.ID = id;
+  q.Corners = {D3DVECTOR{-1, 1, z}, {1, 1, z}, {-1, -1, z}, {1, -1, z}};
+  q.TexSpanU = 1;
+  q.TexSpanV = 1;
+  q.Colors = {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
+  q.Flags = 1;  // two-sided
+  return q;
+}
+
+// A scene stream with the given texture text and quadrangles, each naming texture
+// line `texture` (or none with -1), plus optional nested scene names and a light.
+std::string sceneStream(const std::string& textures, const std::vector<std::pair<TD3DQuadrangleInfo, int>>& quads,
+                        const std::vector<std::string>& nested = {}, bool light = false) {
+  MemoryStream s;
+  s.writeExact("SCENEDEF", 8);
+  s.writeU32(117);
+  s.writeU32(static_cast<std::uint32_t>(textures.size()));
+  s.writeExact(textures.data(), textures.size());
+  s.writeU32(static_cast<std::uint32_t>(quads.size() + nested.size()));
+  for (const auto& [q, t] : quads) {
+    s.writeU8(2);
+    s.writeI16(1);
+    s.writeI16(static_cast<std::int16_t>(t));
+    s.writeI16(-1);
+    q.write(s);
+  }
+  for (const auto& n : nested) {
+    s.writeU8(7);
+    s.writeExact(n.c_str(), n.size() + 1);
+    TD3DSceneInfo info;
+    info.ID = 70;
+    info.Position = {0, 0, 1};
+    info.write(s);
+  }
+  s.writeU32(0);  // sounds
+  s.writeU32(1);  // data
+  s.writeU8(4);
+  s.writeExact("blob", 4);
+  s.writeI32(41);
+  s.writeU32(0);  // names
+  s.writeU32(0);  // actions
+  s.writeU32(light ? 1 : 0);
+  if (light) {
+    TD3DSceneLightInfo l;
+    l.ID = 42;
+    l.Color = 0x0000FF;
+    l.Range = 100;
+    l.RangeFactor = 100;
+    l.LightType = 1;
+    l.write(s);
+  }
+  return std::string(s.bytes().begin(), s.bytes().end());
+}
+
+struct Rig {
+  ManualClock clock;
+  DXDraw display{std::make_unique<OffscreenPresenter>()};
+  Rig() {
+    display.SetDisplaySize(64, 48);
+    display.Initialize();
+  }
+};
+
+TEST(Scene, LoadsAnArchiveWorldWithTexturesLightsDataAndANestedScene) {
+  const std::string inner = sceneStream("C:\\TEX\\red.bmp", {{wall(8, 5), 0}});
+  const auto archive = test::ArchiveBuilder()
+                           .add("C:\\MAP01.D3D", sceneStream("C:\\TEX\\red.bmp\r\nC:\\TEX\\green.bmp",
+                                                             {{wall(1, 2), 0}, {wall(2, 3), 1}, {wall(3, 4), -1}},
+                                                             {"C:\\inner.d3d"}, true))
+                           .add("C:\\inner.d3d", inner)
+                           .add("C:\\TEX\\red.bmp", bmpFile(255, 0, 0))
+                           .add("C:\\TEX\\green.bmp", bmpFile(0, 255, 0))
+                           .build();
+  MemoryStream file;
+  file.writeBytes(test::Bytes(100, 0));
+  file.writeBytes(archive);
+
+  Rig rig;
+  TD3DScene scene(&rig.display, nullptr, rig.clock);
+  scene.LoadFromPackage(file, 100, static_cast<std::uint32_t>(archive.size()), "MAP01.D3D");
+  ASSERT_EQ(scene.Objects.size(), 4u);
+  EXPECT_EQ(scene.Textures->size(), 2u);  // shared with the nested scene: red is loaded once
+  EXPECT_EQ((*scene.Textures)[0].name, "C:\\TEX\\green.bmp");  // sorted by name
+  EXPECT_EQ(scene.SubScenes.size(), 1u);
+  EXPECT_EQ(scene.SubScenes[0]->Objects.size(), 1u);
+  EXPECT_EQ(scene.SubScenes[0]->ObjectID(), 70);
+  EXPECT_EQ(scene.DataItems.size(), 1u);
+  EXPECT_EQ(scene.Lights.size(), 1u);
+  EXPECT_FALSE(scene.LoadingFromArchive);  // the package's archive is closed after loading
+  EXPECT_EQ(scene.Archive, nullptr);
+  EXPECT_EQ(ObjectIdCounter::value(), 70);  // the highest identifier in the world
+  // The light colours every vertex of every object it reaches.
+  const auto& red = static_cast<const TD3DQuadrAngle&>(*scene.Objects[0].object);
+  EXPECT_EQ(red.Vertices()[0].color, 0x00FF0000u);
+  // The quadrangle without a texture made its own.
+  const auto& plain = static_cast<const TD3DQuadrAngle&>(*scene.Objects[2].object);
+  EXPECT_NE(plain.Texture(), nullptr);
+}
+
+TEST(Scene, AWorldThatIncludesItselfIsRefused) {
+  const auto archive = test::ArchiveBuilder()
+                           .add("C:\\MAP01.D3D", sceneStream("", {}, {"loop.d3d"}))
+                           .add("loop.d3d", sceneStream("", {}, {"loop.d3d"}))
+                           .build();
+  MemoryStream file{std::span<const std::uint8_t>(archive)};
+  ManualClock clock;
+  TD3DScene scene(nullptr, nullptr, clock);
+  EXPECT_THROW(scene.LoadFromPackage(file, 0, static_cast<std::uint32_t>(archive.size()), "MAP01.D3D"), Error);
+  EXPECT_FALSE(scene.LoadingFromArchive);
+  EXPECT_EQ(scene.Archive, nullptr);
+}
+
+TEST(Scene, CameraChangesFlagOnlyRealMovesAndWrapAnglesOnce) {
+  ManualClock clock;
+  TD3DScene scene(nullptr, nullptr, clock);
+  scene.PendingChanges = 0;
+  scene.SetCameraPosition({1, 0, 0});
+  EXPECT_EQ(scene.PendingChanges, pcPosition | pcLighting);
+  scene.PendingChanges = 0;
+  scene.SetCameraPosition({1, 0, 0});  // the same
+  scene.SetCameraPosition({0, 0, 0});  // back to the previous one
+  EXPECT_EQ(scene.PendingChanges, 0);
+  scene.SetCameraRotation({3.5f, 7.0f, 10.0f});
+  EXPECT_NEAR(scene.CameraRotation.x, 3.5f - 2 * kPi, 1e-5);
+  EXPECT_NEAR(scene.CameraRotation.y, 7.0f - 2 * kPi, 1e-5);
+  EXPECT_NEAR(scene.CameraRotation.z, 10.0f - 2 * kPi, 1e-5);  // still above pi
+}
+
+TEST(Scene, FramesDrawTheObjectsThroughTheDevice) {
+  test::TempDir dir;
+  dir.write("world.d3d", sceneStream("red.bmp", {{wall(1, 3), 0}}));
+  dir.write("RED.BMP", bmpFile(255, 0, 0));  // found without regard to case
+  Rig rig;
+  TD3DScene scene(&rig.display, nullptr, rig.clock);
+  scene.LoadFromFile(dir.file("world.d3d"));
+  ASSERT_EQ(scene.Objects.size(), 1u);
+  IDirect3DDevice7& device = *rig.display.D3DDevice7();
+  D3DVIEWPORT7 viewport{0, 0, 64, 48, 0, 1};
+  device.SetViewport(viewport);
+  D3DMATRIX projection;
+  projection._11 = projection._22 = projection._33 = projection._34 = 1;
+  projection._43 = -1;
+  device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, projection);
+  scene.RebuildDeviceState();
+  rig.clock.advanceMilliseconds(20);
+  scene.Frame(0x00FF0000);  // blue background (0x00BBGGRR)
+  std::vector<std::uint32_t> pixels(64 * 48);
+  device.ReadRenderTarget(pixels);
+  EXPECT_EQ(pixels[24 * 64 + 32] & 0xFFFFFF, 0xFF0000u);  // the red wall in the middle
+  EXPECT_EQ(pixels[0] & 0xFFFFFF, 0x0000FFu);            // the background in the corner
+}
+
+TEST(Scene, ActionsMoveTheirTargetsEveryFrame) {
+  ManualClock clock;
+  TD3DScene scene(nullptr, nullptr, clock);
+  scene.Objects.add("a", std::make_unique<TD3DQuadrAngle>(nullptr, nullptr, wall(5, 0)));
+  TD3DActionInfo move;
+  move.Kind = 211;
+  move.TargetKind = 2;
+  move.TargetID = 5;
+  move.Vector1 = {1, 0, 0};
+  move.Duration = 1;
+  move.Temporary = 1;
+  scene.AddAction(move);
+  EXPECT_FALSE(scene.Modified);  // temporary actions never modify the scene
+  for (int i = 0; i < 100; ++i) {
+    clock.advanceMilliseconds(10);
+    scene.Frame(0);
+  }
+  EXPECT_NEAR(scene.Objects[0].object->GetCenter(0).x, 1.0f, 0.02f);
+  scene.DeleteTemporaryActions();
+  EXPECT_TRUE(scene.Actions.empty());
+}
+
+}  // namespace
+}  // namespace velorina
