@@ -108,7 +108,7 @@ TEST(ZBitmap, DamagedStreamsAreRefusedWithoutLooping) {
   EXPECT_THROW(load(z), EInvalidGraphic);
 }
 
-TEST(WZ, SpecExamplesThreeByTwo) {
+TEST(WZ, ThreeByTwoPictureInBothFormats) {
   Bitmap img = indexRows({{A, A, B}, {C, C, C}});
   EXPECT_EQ(runsOf(TWZ2Bitmap(img).encode()), (Bytes{2, A, 1, B, 2, C}));
   EXPECT_EQ(runsOf(TWZ1Bitmap(img).encode()), (Bytes{2, A, 1, B, 2, C, 1, C}));
