@@ -164,6 +164,34 @@ Bitmap blankPicture(std::int64_t width, std::int64_t height, const std::string& 
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
 
+// Windows metafile record functions.
+enum WmfRecord : std::uint16_t {
+  kMetaEof = 0x0000,
+  kMetaSaveDc = 0x001E,
+  kMetaCreatePalette = 0x00F7,
+  kMetaSetPolyFillMode = 0x0106,
+  kMetaRestoreDc = 0x0127,
+  kMetaSelectObject = 0x012D,
+  kMetaDibCreatePatternBrush = 0x0142,
+  kMetaDeleteObject = 0x01F0,
+  kMetaCreatePatternBrush = 0x01F9,
+  kMetaSetWindowOrg = 0x020B,
+  kMetaSetWindowExt = 0x020C,
+  kMetaLineTo = 0x0213,
+  kMetaMoveTo = 0x0214,
+  kMetaCreatePenIndirect = 0x02FA,
+  kMetaCreateFontIndirect = 0x02FB,
+  kMetaCreateBrushIndirect = 0x02FC,
+  kMetaPolygon = 0x0324,
+  kMetaPolyline = 0x0325,
+  kMetaEllipse = 0x0418,
+  kMetaRectangle = 0x041B,
+  kMetaPolyPolygon = 0x0538,
+  kMetaCreateRegion = 0x06FF,
+  kMetaDibStretchBlt = 0x0B41,
+  kMetaStretchDib = 0x0F43,
+};
+
 class WmfReader {
  public:
   WmfReader(std::span<const std::uint8_t> bytes, const std::string& source) : bytes_(bytes), source_(source) {}
@@ -212,8 +240,8 @@ class WmfReader {
       std::uint64_t bytes = std::uint64_t{in.u32()} * 2;
       std::uint16_t function = in.u16();
       if (bytes < 6 || bytes > in.remaining() + 6) break;
-      if (function == 0x020B && bytes >= 10) orgY = in.i16(), orgX = in.i16();
-      if (function == 0x020C && bytes >= 10) {
+      if (function == kMetaSetWindowOrg && bytes >= 10) orgY = in.i16(), orgX = in.i16();
+      if (function == kMetaSetWindowExt && bytes >= 10) {
         int extY = in.i16(), extX = in.i16();
         return Rect{orgX, orgY, orgX + std::abs(extX), orgY + std::abs(extY)};
       }
@@ -228,7 +256,7 @@ class WmfReader {
       std::uint64_t bytes = std::uint64_t{in.u32()} * 2;
       std::uint16_t function = in.u16();
       if (bytes < 6 || bytes - 6 > in.remaining()) throwInvalidPicture(source_, "metafile record size out of range at byte " + std::to_string(start));
-      if (function == 0) return;  // META_EOF
+      if (function == kMetaEof) return;
       ByteReader params(in.bytes(static_cast<std::size_t>(bytes - 6)), source_);
       record(function, params, p);
     }
@@ -251,79 +279,105 @@ class WmfReader {
   }
 
   void record(std::uint16_t function, ByteReader& r, ShapePainter& p) {
-    DrawState& s = p.state;
+    if (stateRecord(function, r, p.state) || objectRecord(function, r, p.state)) return;
+    shapeRecord(function, r, p);  // anything else that does not draw is skipped there
+  }
+
+  // Window, fill rule, saved states, current position. Coordinates come y first.
+  bool stateRecord(std::uint16_t function, ByteReader& r, DrawState& s) {
     switch (function) {
-      case 0x0106: s.rule = r.u16() == 2 ? FillRule::Winding : FillRule::EvenOdd; break;  // SETPOLYFILLMODE
-      case 0x020B: s.mapping.windowOrgY = r.i16(), s.mapping.windowOrgX = r.i16(); break;  // SETWINDOWORG
-      case 0x020C: s.mapping.windowExtY = r.i16(), s.mapping.windowExtX = r.i16(); break;  // SETWINDOWEXT
-      case 0x001E: if (saved_.size() < kMaxSavedStates) saved_.push_back(s); break;       // SAVEDC
-      case 0x0127: if (!saved_.empty()) s = saved_.back(), saved_.pop_back(); break;       // RESTOREDC
-      case 0x02FA: {  // CREATEPENINDIRECT
+      case kMetaSetPolyFillMode: s.rule = r.u16() == 2 ? FillRule::Winding : FillRule::EvenOdd; return true;
+      case kMetaSetWindowOrg: s.mapping.windowOrgY = r.i16(), s.mapping.windowOrgX = r.i16(); return true;
+      case kMetaSetWindowExt: s.mapping.windowExtY = r.i16(), s.mapping.windowExtX = r.i16(); return true;
+      case kMetaSaveDc:
+        if (saved_.size() < kMaxSavedStates) saved_.push_back(s);
+        return true;
+      case kMetaRestoreDc:
+        if (!saved_.empty()) s = saved_.back(), saved_.pop_back();
+        return true;
+      case kMetaMoveTo: s.currentY = r.i16(), s.currentX = r.i16(); return true;
+      default: return false;
+    }
+  }
+
+  // The object table: every created object takes the lowest free slot, also those
+  // this renderer does not draw with, so that later indices stay right.
+  bool objectRecord(std::uint16_t function, ByteReader& r, DrawState& s) {
+    switch (function) {
+      case kMetaCreatePenIndirect: {
         std::uint16_t style = r.u16();
         double width = r.i16();
         r.i16();
         create({penFrom(style, std::abs(width), r.u32()), std::nullopt});
-        break;
+        return true;
       }
-      case 0x02FC: {  // CREATEBRUSHINDIRECT
+      case kMetaCreateBrushIndirect: {
         std::uint16_t style = r.u16();
         create({std::nullopt, brushFrom(style, r.u32())});
-        break;
+        return true;
       }
-      case 0x00F7: case 0x01F9: case 0x0142: case 0x02FB: case 0x06FF:  // palette, pattern brushes, font, region
-        create({});
-        break;
-      case 0x012D: {  // SELECTOBJECT
+      case kMetaCreatePalette:
+      case kMetaCreatePatternBrush:
+      case kMetaDibCreatePatternBrush:
+      case kMetaCreateFontIndirect:
+      case kMetaCreateRegion: create({}); return true;
+      case kMetaSelectObject: {
         std::size_t i = r.u16();
         if (i < objects_.size() && objects_[i]) {
           if (objects_[i]->pen) s.pen = *objects_[i]->pen;
           if (objects_[i]->brush) s.brush = *objects_[i]->brush;
         }
-        break;
+        return true;
       }
-      case 0x01F0: {  // DELETEOBJECT
+      case kMetaDeleteObject: {
         std::size_t i = r.u16();
         if (i < objects_.size()) objects_[i].reset();
-        break;
+        return true;
       }
-      case 0x0214: s.currentY = r.i16(), s.currentX = r.i16(); break;  // MOVETO
-      case 0x0213: {  // LINETO
+      default: return false;
+    }
+  }
+
+  void shapeRecord(std::uint16_t function, ByteReader& r, ShapePainter& p) {
+    switch (function) {
+      case kMetaLineTo: {
         double y = r.i16(), x = r.i16();
         p.lineTo(x, y);
         break;
       }
-      case 0x041B: case 0x0418: {  // RECTANGLE, ELLIPSE
+      case kMetaRectangle:
+      case kMetaEllipse: {
         double b = r.i16(), rt = r.i16(), t = r.i16(), l = r.i16();
-        function == 0x041B ? p.rectangle(l, t, rt, b) : p.ellipse(l, t, rt, b);
+        function == kMetaRectangle ? p.rectangle(l, t, rt, b) : p.ellipse(l, t, rt, b);
         break;
       }
-      case 0x0324: p.polygon(points(r, static_cast<std::size_t>(std::max<int>(0, r.i16())))); break;
-      case 0x0325: p.polyline(points(r, static_cast<std::size_t>(std::max<int>(0, r.i16())))); break;
-      case 0x0538: {  // POLYPOLYGON
-        std::size_t count = r.u16();
-        if (count > r.remaining() / 2) throwInvalidPicture(source_, "metafile polygon count larger than its record");
-        std::vector<std::size_t> sizes(count);
-        for (auto& n : sizes) n = r.u16();
-        std::vector<std::vector<PointF>> polys;
-        for (std::size_t n : sizes) polys.push_back(points(r, n));
-        p.polygons(polys);
-        break;
-      }
-      case 0x0F43: {  // STRETCHDIB: rop, usage, source h w y x, destination h w y x, DIB
+      case kMetaPolygon: p.polygon(points(r, static_cast<std::size_t>(std::max<int>(0, r.i16())))); break;
+      case kMetaPolyline: p.polyline(points(r, static_cast<std::size_t>(std::max<int>(0, r.i16())))); break;
+      case kMetaPolyPolygon: polyPolygon(r, p); break;
+      case kMetaStretchDib:  // raster operation, colour usage, then as below
         r.skip(6);
         stretch(r, p);
         break;
-      }
-      case 0x0B41: {  // DIBSTRETCHBLT: rop, source h w y x, destination h w y x, DIB
+      case kMetaDibStretchBlt:  // raster operation, then as below
         if (r.size() <= 22) break;  // without a bitmap it only fills with a raster operation
         r.skip(4);
         stretch(r, p);
         break;
-      }
-      default: break;  // records that do not draw shapes or bitmaps
+      default: break;
     }
   }
 
+  void polyPolygon(ByteReader& r, ShapePainter& p) {
+    std::size_t count = r.u16();
+    if (count > r.remaining() / 2) throwInvalidPicture(source_, "metafile polygon count larger than its record");
+    std::vector<std::size_t> sizes(count);
+    for (auto& n : sizes) n = r.u16();
+    std::vector<std::vector<PointF>> polys;
+    for (std::size_t n : sizes) polys.push_back(points(r, n));
+    p.polygons(polys);
+  }
+
+  // Source height, width, y, x; destination height, width, y, x; the DIB.
   void stretch(ByteReader& r, ShapePainter& p) {
     int srcH = r.i16(), srcW = r.i16(), srcY = r.i16(), srcX = r.i16();
     int dstH = r.i16(), dstW = r.i16(), dstY = r.i16(), dstX = r.i16();
@@ -341,13 +395,45 @@ class WmfReader {
 
 constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 
+// Enhanced metafile record types.
+enum EmfRecord : std::uint32_t {
+  kEmrHeader = 1,
+  kEmrPolygon = 3,
+  kEmrPolyline = 4,
+  kEmrPolylineTo = 6,
+  kEmrPolyPolygon = 8,
+  kEmrSetWindowExtEx = 9,
+  kEmrSetWindowOrgEx = 10,
+  kEmrSetViewportExtEx = 11,
+  kEmrSetViewportOrgEx = 12,
+  kEmrEof = 14,
+  kEmrSetMapMode = 17,
+  kEmrSetPolyFillMode = 19,
+  kEmrMoveToEx = 27,
+  kEmrSaveDc = 33,
+  kEmrRestoreDc = 34,
+  kEmrSelectObject = 37,
+  kEmrCreatePen = 38,
+  kEmrCreateBrushIndirect = 39,
+  kEmrDeleteObject = 40,
+  kEmrEllipse = 42,
+  kEmrRectangle = 43,
+  kEmrLineTo = 54,
+  kEmrStretchDibits = 81,
+  kEmrPolygon16 = 86,
+  kEmrPolyline16 = 87,
+  kEmrPolylineTo16 = 89,
+  kEmrPolyPolygon16 = 91,
+  kEmrExtCreatePen = 95,
+};
+
 class EmfReader {
  public:
   EmfReader(std::span<const std::uint8_t> bytes, const std::string& source) : bytes_(bytes), source_(source) {}
 
   Bitmap decode() {
     ByteReader in(bytes_, source_);
-    if (in.u32() != 1) throwInvalidPicture(source_, "not an enhanced metafile");
+    if (in.u32() != kEmrHeader) throwInvalidPicture(source_, "not an enhanced metafile");
     std::uint32_t headerSize = in.u32();
     std::int32_t left = in.i32(), top = in.i32(), right = in.i32(), bottom = in.i32();
     in.skip(16);  // frame
@@ -370,7 +456,7 @@ class EmfReader {
       std::size_t start = in.offset();
       std::uint32_t type = in.u32(), size = in.u32();
       if (size < 8 || size - 8 > in.remaining()) throwInvalidPicture(source_, "metafile record size out of range at byte " + std::to_string(start));
-      if (type == 14) return;  // EMR_EOF
+      if (type == kEmrEof) return;
       auto body = in.bytes(size - 8);
       ByteReader r(body, source_);
       record(type, r, p, bytes_.subspan(start, size));
@@ -417,92 +503,119 @@ class EmfReader {
   }
 
   void record(std::uint32_t type, ByteReader& r, ShapePainter& p, std::span<const std::uint8_t> whole) {
-    DrawState& s = p.state;
+    if (stateRecord(type, r, p.state) || objectRecord(type, r, p.state)) return;
+    shapeRecord(type, r, p, whole);  // anything else that does not draw is skipped there
+  }
+
+  // Mapping, fill rule, saved states, current position.
+  bool stateRecord(std::uint32_t type, ByteReader& r, DrawState& s) {
     Mapping& m = s.mapping;
     switch (type) {
-      case 9: m.windowExtX = r.i32(), m.windowExtY = r.i32(); break;
-      case 10: m.windowOrgX = r.i32(), m.windowOrgY = r.i32(); break;
-      case 11: m.viewportExtX = r.i32(), m.viewportExtY = r.i32(); break;
-      case 12: m.viewportOrgX = r.i32(), m.viewportOrgY = r.i32(); break;
-      case 17: {  // SETMAPMODE: MM_ISOTROPIC 7 and MM_ANISOTROPIC 8 use the extents
+      case kEmrSetWindowExtEx: m.windowExtX = r.i32(), m.windowExtY = r.i32(); return true;
+      case kEmrSetWindowOrgEx: m.windowOrgX = r.i32(), m.windowOrgY = r.i32(); return true;
+      case kEmrSetViewportExtEx: m.viewportExtX = r.i32(), m.viewportExtY = r.i32(); return true;
+      case kEmrSetViewportOrgEx: m.viewportOrgX = r.i32(), m.viewportOrgY = r.i32(); return true;
+      case kEmrSetMapMode: {  // MM_ISOTROPIC (7) and MM_ANISOTROPIC (8) use the extents
         std::uint32_t mode = r.u32();
         m.scaled = mode == 7 || mode == 8;
-        break;
+        return true;
       }
-      case 19: s.rule = r.u32() == 2 ? FillRule::Winding : FillRule::EvenOdd; break;
-      case 33: if (saved_.size() < kMaxSavedStates) saved_.push_back(s); break;  // SAVEDC
-      case 34: {  // RESTOREDC: a negative count of states back
-        std::int32_t back = r.i32();
-        for (; back < 0 && !saved_.empty(); ++back) s = saved_.back(), saved_.pop_back();
-        break;
-      }
-      case 27: s.currentX = r.i32(), s.currentY = r.i32(); break;  // MOVETOEX
-      case 54: {  // LINETO
-        double x = r.i32(), y = r.i32();
-        p.lineTo(x, y);
-        break;
-      }
-      case 43: case 42: {  // RECTANGLE, ELLIPSE
-        double l = r.i32(), t = r.i32(), rt = r.i32(), b = r.i32();
-        type == 43 ? p.rectangle(l, t, rt, b) : p.ellipse(l, t, rt, b);
-        break;
-      }
-      case 3: case 86: case 4: case 87: {  // POLYGON(16), POLYLINE(16)
-        r.skip(16);
-        bool small = type == 86 || type == 87;
-        auto pts = points(r, r.u32(), small);
-        (type == 3 || type == 86) ? p.polygon(pts) : p.polyline(pts);
-        break;
-      }
-      case 6: case 89: {  // POLYLINETO(16): from the current position
-        r.skip(16);
-        auto pts = points(r, r.u32(), type == 89);
-        if (pts.empty()) break;
-        pts.insert(pts.begin(), PointF{s.currentX, s.currentY});
-        p.polyline(pts);
-        s.currentX = pts.back().x, s.currentY = pts.back().y;
-        break;
-      }
-      case 8: case 91: {  // POLYPOLYGON(16)
-        r.skip(16);
-        std::size_t count = r.u32();
-        r.u32();  // total points
-        if (count > r.remaining() / 4) throwInvalidPicture(source_, "metafile polygon count larger than its record");
-        std::vector<std::size_t> sizes(count);
-        for (auto& n : sizes) n = r.u32();
-        std::vector<std::vector<PointF>> polys;
-        for (std::size_t n : sizes) polys.push_back(points(r, n, type == 91));
-        p.polygons(polys);
-        break;
-      }
-      case 38: {  // CREATEPEN
+      case kEmrSetPolyFillMode: s.rule = r.u32() == 2 ? FillRule::Winding : FillRule::EvenOdd; return true;
+      case kEmrSaveDc:
+        if (saved_.size() < kMaxSavedStates) saved_.push_back(s);
+        return true;
+      case kEmrRestoreDc:  // a negative count of states back
+        for (std::int32_t back = r.i32(); back < 0 && !saved_.empty(); ++back) s = saved_.back(), saved_.pop_back();
+        return true;
+      case kEmrMoveToEx: s.currentX = r.i32(), s.currentY = r.i32(); return true;
+      default: return false;
+    }
+  }
+
+  // Pens and brushes: creation, selection, deletion.
+  bool objectRecord(std::uint32_t type, ByteReader& r, DrawState& s) {
+    switch (type) {
+      case kEmrCreatePen: {
         std::uint32_t handle = r.u32(), style = r.u32();
         double width = r.i32();
         r.i32();
         store(handle, {penFrom(style, std::abs(width), r.u32()), std::nullopt});
-        break;
+        return true;
       }
-      case 95: {  // EXTCREATEPEN
+      case kEmrExtCreatePen: {
         std::uint32_t handle = r.u32();
-        r.skip(16);
+        r.skip(16);  // pattern bitmap offsets and sizes
         std::uint32_t style = r.u32(), width = r.u32(), brushStyle = r.u32(), colour = r.u32();
         store(handle, {penFrom(brushStyle == 1 ? 5 : style, width, colour), std::nullopt});
-        break;
+        return true;
       }
-      case 39: {  // CREATEBRUSHINDIRECT
+      case kEmrCreateBrushIndirect: {
         std::uint32_t handle = r.u32(), style = r.u32();
         store(handle, {std::nullopt, brushFrom(style, r.u32())});
-        break;
+        return true;
       }
-      case 37: select(r.u32(), s); break;
-      case 40: {  // DELETEOBJECT
+      case kEmrSelectObject: select(r.u32(), s); return true;
+      case kEmrDeleteObject: {
         std::uint32_t handle = r.u32();
         if (handle < objects_.size()) objects_[handle].reset();
+        return true;
+      }
+      default: return false;
+    }
+  }
+
+  void shapeRecord(std::uint32_t type, ByteReader& r, ShapePainter& p, std::span<const std::uint8_t> whole) {
+    switch (type) {
+      case kEmrLineTo: {
+        double x = r.i32(), y = r.i32();
+        p.lineTo(x, y);
         break;
       }
-      case 81: stretchDibits(r, p, whole); break;
-      default: break;  // records that do not draw shapes or bitmaps
+      case kEmrRectangle:
+      case kEmrEllipse: {
+        double l = r.i32(), t = r.i32(), rt = r.i32(), b = r.i32();
+        type == kEmrRectangle ? p.rectangle(l, t, rt, b) : p.ellipse(l, t, rt, b);
+        break;
+      }
+      case kEmrPolygon:
+      case kEmrPolygon16:
+      case kEmrPolyline:
+      case kEmrPolyline16: {
+        r.skip(16);  // bounds
+        auto pts = points(r, r.u32(), type == kEmrPolygon16 || type == kEmrPolyline16);
+        (type == kEmrPolygon || type == kEmrPolygon16) ? p.polygon(pts) : p.polyline(pts);
+        break;
+      }
+      case kEmrPolylineTo:
+      case kEmrPolylineTo16: polylineTo(r, p, type == kEmrPolylineTo16); break;
+      case kEmrPolyPolygon:
+      case kEmrPolyPolygon16: polyPolygon(r, p, type == kEmrPolyPolygon16); break;
+      case kEmrStretchDibits: stretchDibits(r, p, whole); break;
+      default: break;
     }
+  }
+
+  // A polyline from the current position, which moves to its last point.
+  void polylineTo(ByteReader& r, ShapePainter& p, bool small) {
+    r.skip(16);
+    auto pts = points(r, r.u32(), small);
+    if (pts.empty()) return;
+    DrawState& s = p.state;
+    pts.insert(pts.begin(), PointF{s.currentX, s.currentY});
+    p.polyline(pts);
+    s.currentX = pts.back().x, s.currentY = pts.back().y;
+  }
+
+  void polyPolygon(ByteReader& r, ShapePainter& p, bool small) {
+    r.skip(16);
+    std::size_t count = r.u32();
+    r.u32();  // total points
+    if (count > r.remaining() / 4) throwInvalidPicture(source_, "metafile polygon count larger than its record");
+    std::vector<std::size_t> sizes(count);
+    for (auto& n : sizes) n = r.u32();
+    std::vector<std::vector<PointF>> polys;
+    for (std::size_t n : sizes) polys.push_back(points(r, n, small));
+    p.polygons(polys);
   }
 
   void stretchDibits(ByteReader& r, ShapePainter& p, std::span<const std::uint8_t> whole) {
