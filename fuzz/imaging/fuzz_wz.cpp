@@ -1,4 +1,6 @@
-// libFuzzer harness: The run-length formats; a decoded WZ1 picture must encode back to a form that decodes to it.
+// libFuzzer harness: the run-length formats. A WZ2 picture must decode as the
+// plain pixel-by-pixel reading does, and a decoded WZ1 picture must encode back to
+// a form that decodes to it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -7,12 +9,34 @@
 #include "archive/Error.h"
 #include "imaging/WZ1Bitmap.h"
 #include "imaging/WZ2Bitmap.h"
+#include "imaging/WZFormat.h"
+
+namespace {
+
+// The reading rule one pixel at a time, without the decoder's shortcuts.
+velorina::Bitmap referenceWz2(std::span<const std::uint8_t> bytes) {
+  velorina::Bitmap out = velorina::wz::readHeader(bytes, "reference");
+  int x = 0, y = 0;
+  for (std::size_t i = velorina::wz::kHeaderSize; i + 1 < bytes.size(); i += 2) {
+    for (int n = 0; n < bytes[i] && y < out.height(); ++n) {
+      out.setRawPixel(x++, y, bytes[i + 1]);
+      while (x == out.width() && ++y < out.height()) {
+        out.setRawPixel(0, y, bytes[i + 1]);
+        x = 1;
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::span<const std::uint8_t> bytes(data, size);
   try {
     velorina::TWZ2Bitmap two;
     two.decode(bytes, "fuzz.wz2");
+    if (!(two.bitmap() == referenceWz2(bytes))) std::abort();
     two.encode();
     velorina::TWZ1Bitmap one;
     one.decode(bytes, "fuzz.wz1");

@@ -20,12 +20,15 @@ void TWZ2Bitmap::decode(std::span<const std::uint8_t> bytes, const std::string& 
     const std::uint8_t index = pair[1];
     int n = pair[0];
     if (n < width - x) {  // the common case: the run ends inside the row
-      if (n <= 16 && x + 16 <= stride) {
-        // Short runs store 16 bytes at once; the bytes past the run are
+      if (n <= 32 && x + 32 <= stride) {
+        // Short runs store 32 bytes at once; the bytes past the run are
         // overwritten by the runs that follow (or are row padding).
         const std::uint64_t fill = 0x0101010101010101ull * index;
-        std::memcpy(row + x, &fill, 8);
-        std::memcpy(row + x + 8, &fill, 8);
+        std::uint8_t* p = row + x;
+        std::memcpy(p, &fill, 8);
+        std::memcpy(p + 8, &fill, 8);
+        std::memcpy(p + 16, &fill, 8);
+        std::memcpy(p + 24, &fill, 8);
       } else {
         std::memset(row + x, index, static_cast<std::size_t>(n));
       }

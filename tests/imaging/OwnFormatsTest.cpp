@@ -158,6 +158,30 @@ TEST(WZ, ReadingOverlongRunsTruncatedDataAndOddBytes) {
   EXPECT_EQ(two.bitmap(), indexRows({{B, B, B}, {B, B, B}, {B, B, B}}));
 }
 
+TEST(WZ, Wz2ReadingMatchesThePixelByPixelRule) {
+  // Random runs over widths around the decoder's 32-byte stores, against the
+  // rule applied one pixel at a time; pixels the data does not reach stay 0.
+  std::uint32_t seed = 99;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (int width : {1, 3, 31, 32, 33, 64, 100}) {
+    Bitmap header(width, 7, PixelFormat::Bits8);
+    Bytes runs;
+    for (int i = 0; i < 40; ++i) runs.push_back(static_cast<std::uint8_t>(next() % 40 + 1)), runs.push_back(static_cast<std::uint8_t>(next()));
+    ByteBuffer stored = withRuns(header, runs);
+    TWZ2Bitmap two;
+    two.decode(stored, "t.wz2");
+    Bitmap expected(width, 7, PixelFormat::Bits8);
+    int x = 0, y = 0;
+    for (std::size_t i = 0; i < runs.size(); i += 2)
+      for (int n = 0; n < runs[i] && y < 7; ++n) {
+        expected.setRawPixel(x++, y, runs[i + 1]);
+        while (x == width && ++y < 7) expected.setRawPixel(0, y, runs[i + 1]), x = 1;
+      }
+    for (int yy = 0; yy < 7; ++yy)
+      for (int xx = 0; xx < width; ++xx) ASSERT_EQ(two.bitmap().rawPixel(xx, yy), expected.rawPixel(xx, yy)) << width;
+  }
+}
+
 TEST(WZ, BadHeadersRaiseTheFormatsError) {
   auto decodeWith = [](int w, int h) {
     ByteBuffer bytes(wz::kHeaderSize + 2, 1);
