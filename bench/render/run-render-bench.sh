@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Runs the software device's benchmark and the llvmpipe reference in one go (the
 # reference under Xvfb with two llvmpipe threads) and prints the speed ratios.
-# Usage: bench/render/run-render-bench.sh BUILD_DIR [MIN_TIME_SECONDS]
+# Usage: bench/render/run-render-bench.sh BENCH_DIR [MIN_TIME_SECONDS]
+#   BENCH_DIR: the folder holding bench_render and bench_render_llvmpipe (the
+#   bench/ folder of a build configured with -DVELORINA_BENCH=ON).
 set -euo pipefail
-build=${1:?usage: run-render-bench.sh BUILD_DIR [MIN_TIME]}
+build=${1:?usage: run-render-bench.sh BENCH_DIR [MIN_TIME]}
 min_time=${2:-3}
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
