@@ -14,22 +14,29 @@ namespace velorina::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline void putU32(Bytes& b, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
+// Writes v little-endian at b[at..at+3]; the bytes must exist.
 inline void setU32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  const std::uint8_t le[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                              static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+  std::memcpy(b.data() + at, le, 4);
+}
+inline void putU32(Bytes& b, std::uint32_t v) {
+  b.resize(b.size() + 4);
+  setU32(b, b.size() - 4, v);
+}
+inline void append(Bytes& b, const Bytes& more) {
+  const std::size_t at = b.size();
+  b.resize(at + more.size());
+  if (!more.empty()) std::memcpy(b.data() + at, more.data(), more.size());
 }
 
 // u32 length + zlib stream at `level`.
 inline Bytes zblock(const std::string& data, int level = 9) {
   uLongf n = compressBound(static_cast<uLong>(data.size()));
-  Bytes z(n);
-  compress2(z.data(), &n, reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()), level);
-  z.resize(n);
-  Bytes out;
-  putU32(out, static_cast<std::uint32_t>(data.size()));
-  out.insert(out.end(), z.begin(), z.end());
+  Bytes out(4 + n);
+  compress2(out.data() + 4, &n, reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()), level);
+  out.resize(4 + n);
+  setU32(out, 0, static_cast<std::uint32_t>(data.size()));
   return out;
 }
 
@@ -48,14 +55,15 @@ struct ArchiveBuilder {
 
   // The archive; `entries` receives each entry's (offset, size) in lump order.
   Bytes build(std::vector<std::pair<std::uint32_t, std::uint32_t>>* entries = nullptr) const {
-    Bytes out = {'P', 'W', 'A', 'D'};
+    Bytes out(4);
+    std::memcpy(out.data(), "PWAD", 4);
     putU32(out, 0);
     putU32(out, static_cast<std::uint32_t>(lumps.size()));
     std::string dir;
     for (const auto& l : lumps) {
       const Bytes block = zblock(l.data);
       const auto offset = static_cast<std::uint32_t>(out.size());
-      out.insert(out.end(), block.begin(), block.end());
+      append(out, block);
       std::string e(264, '\0');
       const auto size = static_cast<std::uint32_t>(block.size());
       std::memcpy(e.data(), &offset, 4);
@@ -66,8 +74,7 @@ struct ArchiveBuilder {
       if (entries) entries->push_back({offset, size});
     }
     setU32(out, 4, static_cast<std::uint32_t>(out.size()));
-    const Bytes d = zblock(dir);
-    out.insert(out.end(), d.begin(), d.end());
+    append(out, zblock(dir));
     return out;
   }
 };
