@@ -20,6 +20,11 @@
 // A stage argument that reads the texture while no texture is bound reads opaque
 // white, so untextured geometry shows its vertex colours.
 //
+// Geometry is always clipped, whatever D3DRENDERSTATE_CLIPPING says (skipping it
+// would only be a promise by the caller that nothing crosses the edges); fog and
+// dithering are not drawn. The material and the lighting states are kept for
+// the callers but do not change pre-lit vertices.
+//
 // Threads: filled triangles are sorted into 64 x 64-sample tiles and the tiles
 // are drawn by as many threads as the machine has cores (at most 8). Each tile
 // takes its triangles in drawing order, so the picture is the same for any
