@@ -302,3 +302,28 @@ TEST(SoftwareDevice, SpecialisedLoopsMatchTheGeneralPipelineExactly) {
 
 }  // namespace
 }  // namespace velorina
+
+namespace velorina {
+namespace {
+
+// Tiles are shared out among the threads as they come free; the picture must not
+// depend on how many threads there are or which one drew a tile.
+TEST(SoftwareDevice, PictureDoesNotDependOnTheNumberOfThreads) {
+  auto draw = [](unsigned threads, D3DANTIALIASMODE antialias) {
+    SoftwareDevice device(200, 150, DepthBuffer::Attached, threads);
+    device.SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_ANTIALIAS, d3dValue(antialias));
+    TestScene scene;
+    scene.draw(device);
+    std::vector<std::uint32_t> px(200 * 150);
+    device.ReadRenderTarget(px);
+    return px;
+  };
+  for (const auto aa : {D3DANTIALIASMODE::D3DANTIALIAS_NONE, D3DANTIALIASMODE::D3DANTIALIAS_SORTINDEPENDENT}) {
+    const auto one = draw(1, aa);
+    EXPECT_EQ(draw(3, aa), one);
+    EXPECT_EQ(draw(8, aa), one);
+  }
+}
+
+}  // namespace
+}  // namespace velorina

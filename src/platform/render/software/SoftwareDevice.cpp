@@ -55,7 +55,7 @@ float channelOf(D3DCOLOR c, int shift) { return float((c >> shift) & 0xFF); }
 
 }  // namespace
 
-SoftwareDevice::SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthBuffer depth)
+SoftwareDevice::SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthBuffer depth, unsigned threads)
     : target_((width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
                   ? throw ERenderError("Cannot create render target",
                                        ("size " + std::to_string(width) + " x " +
@@ -65,7 +65,7 @@ SoftwareDevice::SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthB
               height, depth == DepthBuffer::Attached) {
   viewport_ = {0, 0, width, height, 0.0f, 1.0f};
   resetStates();
-  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  if (threads == 0) threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
   workers_ = std::make_unique<WorkerThreads>(threads);
   threadRasterizers_.resize(threads);
 }

@@ -48,8 +48,9 @@ enum class DepthBuffer { None, Attached };
 
 class SoftwareDevice final : public IDirect3DDevice7 {
  public:
-  // Throws ERenderError for a zero or oversized target.
-  SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthBuffer depth);
+  // Throws ERenderError for a zero or oversized target. threads: how many
+  // threads draw (0: one per core, at most 8).
+  SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthBuffer depth, unsigned threads = 0);
 
   D3DRESULT SetViewport(const D3DVIEWPORT7& viewport) override;
   D3DVIEWPORT7 GetViewport() const override { return viewport_; }
