@@ -15,7 +15,14 @@ constexpr std::int32_t mul255(std::int32_t x, std::int32_t y) {
 
 constexpr std::int32_t clamp255(std::int32_t x) { return x < 0 ? 0 : (x > 255 ? 255 : x); }
 
-inline std::int32_t toByte(float f) { return clamp255(static_cast<std::int32_t>(f + 0.5f)); }
+// A colour channel rounded to 0 .. 255. Clamped before the conversion, so that
+// the huge or undefined values of degenerate geometry (w near 0) stay harmless.
+inline std::int32_t toByte(float f) {
+  const float c = f + 0.5f;
+  if (!(c > 0.0f)) return 0;  // also NaN
+  if (c >= 255.0f) return 255;
+  return static_cast<std::int32_t>(c);
+}
 
 // floor() for values well inside the int32 range, without a library call.
 inline std::int32_t floorToInt(float f) {

@@ -26,10 +26,11 @@ VELORINA_AVX2 inline __m256i floorToInt(__m256 f) {
   return _mm256_add_epi32(i, _mm256_castps_si256(below));  // -1 where f < trunc(f)
 }
 
-// clamp255(int(f + 0.5)), as toByte does.
+// f + 0.5 clamped to 0 .. 255 and truncated, as toByte does (max_ps answers its
+// second operand, 0, for NaN).
 VELORINA_AVX2 inline __m256i toByte(__m256 f) {
-  const __m256i i = _mm256_cvttps_epi32(_mm256_add_ps(f, _mm256_set1_ps(0.5f)));
-  return _mm256_min_epi32(_mm256_max_epi32(i, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+  const __m256 c = _mm256_max_ps(_mm256_add_ps(f, _mm256_set1_ps(0.5f)), _mm256_setzero_ps());
+  return _mm256_cvttps_epi32(_mm256_min_ps(c, _mm256_set1_ps(255.0f)));
 }
 
 // x * y / 255, rounded, as mul255 does. Both are below 256, so the 16-bit
