@@ -53,7 +53,7 @@ Bytes makeModule(const Bytes& dib7, const Bytes& dibLogo) {
   rsrc.insert(rsrc.end(), dibLogo.begin(), dibLogo.end());
   rsrc.insert(rsrc.end(), dib7.begin(), dib7.end());
 
-  Bytes pe(kSectionOffset, 0);
+  Bytes pe(kSectionOffset + rsrc.size(), 0);
   pe[0] = 'M', pe[1] = 'Z';
   put32(pe, 0x3C, 0x40);
   put32(pe, 0x40, 0x4550);
@@ -68,7 +68,7 @@ Bytes makeModule(const Bytes& dib7, const Bytes& dibLogo) {
   put32(pe, section + 12, kSectionRva);
   put32(pe, section + 16, static_cast<std::uint32_t>(rsrc.size()));
   put32(pe, section + 20, kSectionOffset);
-  pe.insert(pe.end(), rsrc.begin(), rsrc.end());
+  std::copy(rsrc.begin(), rsrc.end(), pe.begin() + kSectionOffset);
   return pe;
 }
 
