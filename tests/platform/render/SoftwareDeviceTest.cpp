@@ -102,6 +102,40 @@ TEST(SoftwareDevice, SharedEdgesCoverEveryPixelExactlyOnce) {
   }
 }
 
+TEST(SoftwareDevice, FansAroundAnyInnerPointCoverTheSquareExactlyOnce) {
+  // Fans with their centre at arbitrary sub-pixel positions: every edge between
+  // two fan triangles runs at a different slope, and every sample must still
+  // belong to exactly one triangle.
+  Canvas c(24, 24);
+  c.device.SetViewport({2, 3, 19, 17, 0, 1});
+  c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+  c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
+  c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
+  c.device.SetRenderState(D3DRENDERSTATE_ZENABLE, 0);
+  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return float(seed >> 8) / float(1u << 24) * 1.8f - 0.9f;
+  };
+  for (int round = 0; round < 40; ++round) {
+    c.clear(kBlack);
+    c.device.BeginScene();
+    const float cx = next(), cy = next(), ex = next() * 0.9f, ey = next() * 0.9f;
+    const D3DCOLOR k = 0xFF010101;
+    // Corners plus one extra point on the top edge, so edges meet at odd angles.
+    c.draw(D3DPT_TRIANGLEFAN, std::array{vtx(cx, cy, 0.5f, k), vtx(-1, 1, 0.5f, k), vtx(ex, 1, 0.5f, k),
+                                         vtx(1, 1, 0.5f, k), vtx(1, ey, 0.5f, k), vtx(1, -1, 0.5f, k),
+                                         vtx(-1, -1, 0.5f, k), vtx(-1, 1, 0.5f, k)});
+    c.device.EndScene();
+    const auto px = c.pixels();
+    // The quad runs from pixel centre 2 to 21 and from 3 to 20; the top-left rule
+    // leaves out the right and bottom edges: exactly the viewport's 19 x 17 pixels.
+    ASSERT_EQ(countPixels(px, 0xFF010101u), 19u * 17u) << "round " << round;
+    ASSERT_EQ(countPixels(px, 0xFF010101u) + countPixels(px, kBlack), px.size()) << "round " << round;
+  }
+}
+
 TEST(SoftwareDevice, StripsKeepTheirFirstTrianglesWinding) {
   Canvas c(16, 16);
   c.clear(kBlack);

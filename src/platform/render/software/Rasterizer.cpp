@@ -48,20 +48,69 @@ Edge makeEdge(std::int64_t xa, std::int64_t ya, std::int64_t xb, std::int64_t yb
   return {dx, dy, xa, ya, topLeft ? 0 : 1};
 }
 
-// Narrows [lo, hi] to the samples of row py on the inner side of the edge.
-// Answers false when the row has no such sample.
-bool narrow(const Edge& e, std::int64_t py, std::int64_t& lo, std::int64_t& hi) {
-  const std::int64_t c = e.dx * (py * kSubpixel - e.ya) + e.dy * e.xa;
-  const std::int64_t a = -e.dy * kSubpixel;
-  if (a > 0) {
-    lo = std::max(lo, ceilDiv(e.threshold - c, a));
-  } else if (a < 0) {
-    hi = std::min(hi, floorDiv(c - e.threshold, -a));
-  } else if (c < e.threshold) {
-    return false;
+// The samples of successive rows on the inner side of one edge. Row py's bound is
+// an exact rational function of py; it is kept as quotient and remainder and
+// advanced row by row without dividing.
+class EdgeWalker {
+ public:
+  EdgeWalker(const Edge& e, std::int64_t py)
+      : a_(-e.dy * kSubpixel), c_(e.dx * (py * kSubpixel - e.ya) + e.dy * e.xa), step_(e.dx * kSubpixel),
+        threshold_(e.threshold) {
+    // The samples px of the row satisfy c + a * px >= threshold.
+    if (a_ > 0) {  // px >= ceil((threshold - c) / a), kept as n = q * a - r
+      const std::int64_t n = threshold_ - c_;
+      q_ = ceilDiv(n, a_);
+      r_ = q_ * a_ - n;
+      split(step_, a_);
+    } else if (a_ < 0) {  // px <= floor((c - threshold) / -a), kept as m = q * (-a) + r
+      const std::int64_t m = c_ - threshold_;
+      q_ = floorDiv(m, -a_);
+      r_ = m - q_ * -a_;
+      split(step_, -a_);
+    }
   }
-  return lo <= hi;
-}
+
+  // Narrows [lo, hi] to this row's inner samples; false when there are none.
+  bool narrow(std::int64_t& lo, std::int64_t& hi) const {
+    if (a_ > 0) {
+      lo = std::max(lo, q_);
+    } else if (a_ < 0) {
+      hi = std::min(hi, q_);
+    } else if (c_ < threshold_) {
+      return false;
+    }
+    return lo <= hi;
+  }
+
+  void nextRow() {
+    if (a_ > 0) {  // n falls by step
+      q_ -= stepQuotient_;
+      r_ += stepRemainder_;
+      if (r_ >= a_) {
+        r_ -= a_;
+        --q_;
+      }
+    } else if (a_ < 0) {  // m rises by step
+      q_ += stepQuotient_;
+      r_ += stepRemainder_;
+      if (r_ >= -a_) {
+        r_ += a_;
+        ++q_;
+      }
+    } else {
+      c_ += step_;
+    }
+  }
+
+ private:
+  void split(std::int64_t value, std::int64_t divisor) {
+    stepQuotient_ = floorDiv(value, divisor);
+    stepRemainder_ = value - stepQuotient_ * divisor;
+  }
+
+  std::int64_t a_, c_, step_, threshold_;
+  std::int64_t q_ = 0, r_ = 0, stepQuotient_ = 0, stepRemainder_ = 0;
+};
 
 }  // namespace
 
@@ -128,9 +177,12 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
 
   SpanRow row;
   row.dqdx = dqdx;
+  EdgeWalker walkers[3] = {EdgeWalker(edges[0], yMin), EdgeWalker(edges[1], yMin), EdgeWalker(edges[2], yMin)};
   for (std::int64_t py = yMin; py <= yMax; ++py) {
     std::int64_t lo = scissor_.x0, hi = scissor_.x1 - 1;
-    if (!narrow(edges[0], py, lo, hi) || !narrow(edges[1], py, lo, hi) || !narrow(edges[2], py, lo, hi)) continue;
+    const bool inside = walkers[0].narrow(lo, hi) & walkers[1].narrow(lo, hi) & walkers[2].narrow(lo, hi);
+    for (EdgeWalker& w : walkers) w.nextRow();
+    if (!inside) continue;
     const float ox = float(lo) - fx[0], oy = float(py) - fy[0];
     for (int k = 0; k < kQuantities; ++k) row.val[k] = q[0][k] + dqdx[k] * ox + dqdy[k] * oy;
     row.color = target_->colorRow(std::int32_t(py));
