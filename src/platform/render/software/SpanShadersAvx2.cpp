@@ -121,17 +121,25 @@ VELORINA_AVX2 inline __m256i sample(const TextureSampler& t, __m256 u, __m256 v,
       anyKeyed = !_mm256_testz_si256(_mm256_castps_si256(_mm256_cmp_ps(keyed, _mm256_setzero_ps(), _CMP_NEQ_OQ)), mask);
     }
     const __m256 half = _mm256_mul_ps(total, _mm256_set1_ps(0.5f));
+    // With keyed texels the divisor varies: one reciprocal serves all channels,
+    // and the estimated quotient is corrected with exact products.
+    const __m256 inverse = anyKeyed ? _mm256_div_ps(_mm256_set1_ps(1.0f), total) : _mm256_set1_ps(1.0f / 65536.0f);
     __m256i out = _mm256_setzero_si256();
     for (int shift = 0; shift <= 16; shift += 8) {
       const __m256 sum =
           _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(channelFloat(t0, shift), w0), _mm256_mul_ps(channelFloat(t1, shift), w1)),
                         _mm256_add_ps(_mm256_mul_ps(channelFloat(t2, shift), w2), _mm256_mul_ps(channelFloat(t3, shift), w3)));
-      // (sum + total / 2) / total, truncated: exact division by 65536 when nothing is
-      // keyed; otherwise a float division that is close enough for truncation to
-      // equal the integer quotient (both operands are below 2^24).
+      // floor((sum + total / 2) / total), the integer quotient of the scalar loop.
+      // Every value here is an integer (or a half) below 2^24, so the products
+      // and comparisons are exact.
       const __m256 num = _mm256_add_ps(sum, half);
-      const __m256 quotient = anyKeyed ? _mm256_div_ps(num, total) : _mm256_mul_ps(num, _mm256_set1_ps(1.0f / 65536.0f));
-      out = _mm256_or_si256(out, _mm256_slli_epi32(_mm256_cvttps_epi32(quotient), shift));
+      __m256 q = _mm256_round_ps(_mm256_mul_ps(num, inverse), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+      if (anyKeyed) {
+        const __m256 one = _mm256_set1_ps(1.0f);
+        q = _mm256_sub_ps(q, _mm256_and_ps(one, _mm256_cmp_ps(_mm256_mul_ps(q, total), num, _CMP_GT_OQ)));
+        q = _mm256_add_ps(q, _mm256_and_ps(one, _mm256_cmp_ps(_mm256_mul_ps(_mm256_add_ps(q, one), total), num, _CMP_LE_OQ)));
+      }
+      out = _mm256_or_si256(out, _mm256_slli_epi32(_mm256_cvttps_epi32(q), shift));
     }
     return out;
   }
