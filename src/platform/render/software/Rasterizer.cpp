@@ -180,7 +180,7 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
   EdgeWalker walkers[3] = {EdgeWalker(edges[0], yMin), EdgeWalker(edges[1], yMin), EdgeWalker(edges[2], yMin)};
   for (std::int64_t py = yMin; py <= yMax; ++py) {
     std::int64_t lo = scissor_.x0, hi = scissor_.x1 - 1;
-    const bool inside = walkers[0].narrow(lo, hi) & walkers[1].narrow(lo, hi) & walkers[2].narrow(lo, hi);
+    const bool inside = walkers[0].narrow(lo, hi) && walkers[1].narrow(lo, hi) && walkers[2].narrow(lo, hi);
     for (EdgeWalker& w : walkers) w.nextRow();
     if (!inside) continue;
     const float ox = float(lo) - fx[0], oy = float(py) - fy[0];
