@@ -3,6 +3,7 @@
 
 #include "platform/display/DXDraw.h"
 #include "scene/Scene.h"
+#include "scene/objects/SystemColors.h"
 
 namespace velorina {
 
@@ -139,7 +140,7 @@ void TD3DScene::Frame(std::uint32_t backgroundColor) {
       const std::uint32_t flags = DXDraw_->HasDepthBuffer() ? (kClearTarget | kClearZBuffer) : kClearTarget;
       const D3DRECT all{0, 0, static_cast<std::int32_t>(DXDraw_->SurfaceWidth()),
                         static_cast<std::int32_t>(DXDraw_->SurfaceHeight())};
-      device->Clear(std::span<const D3DRECT>(&all, 1), flags, ColorToDeviceColor(backgroundColor, 0), 1.0f, 0);
+      device->Clear(std::span<const D3DRECT>(&all, 1), flags, ColorToDeviceColor(resolveColorValue(static_cast<std::int32_t>(backgroundColor)), 0), 1.0f, 0);
       const D3DFILLMODE fill = TextureDetail == 5   ? D3DFILLMODE::D3DFILL_WIREFRAME
                                : TextureDetail == 6 ? D3DFILLMODE::D3DFILL_POINT
                                                     : D3DFILLMODE::D3DFILL_SOLID;

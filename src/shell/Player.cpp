@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "shell/SystemColors.h"
+#include "scene/objects/SystemColors.h"
 
 namespace velorina {
 

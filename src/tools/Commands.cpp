@@ -22,6 +22,7 @@ constexpr Command kCommands[] = {
     {"tone", "write (and play) a synthesised tone as a WAVE file", runToneCommand},
     {"sound", "show the format of a wave file", runSoundCommand},
     {"scene", "show the scene stream of a world as JSON", runSceneCommand},
+    {"render", "draw a world without a display into a PNG file", runRenderCommand},
 };
 
 void printUsage(std::FILE* out) {

@@ -17,5 +17,6 @@ int runRenderTestCommand(const Args& args);
 int runToneCommand(const Args& args);
 int runSoundCommand(const Args& args);
 int runSceneCommand(const Args& args);
+int runRenderCommand(const Args& args);
 
 }  // namespace velorina::tools

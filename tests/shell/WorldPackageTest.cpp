@@ -4,7 +4,7 @@
 
 #include "archive/MemoryStream.h"
 #include "shell/EmbeddedWorld.h"
-#include "shell/SystemColors.h"
+#include "scene/objects/SystemColors.h"
 #include "support/ArchiveBuilder.h"
 #include "support/TempDir.h"
 

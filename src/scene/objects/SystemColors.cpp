@@ -1,4 +1,4 @@
-#include "shell/SystemColors.h"
+#include "scene/objects/SystemColors.h"
 
 #include <array>
 
@@ -22,6 +22,11 @@ std::uint32_t colorValueToRGB(std::int32_t colorValue) noexcept {
   }
   const auto v = static_cast<std::uint32_t>(colorValue);
   return ((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF);
+}
+
+std::uint32_t resolveColorValue(std::int32_t colorValue) noexcept {
+  const std::uint32_t rgb = colorValueToRGB(colorValue);
+  return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
 }
 
 }  // namespace velorina

@@ -10,4 +10,7 @@ namespace velorina {
 // (COLOR_SCROLLBAR = 0 ... COLOR_MENUBAR = 30); an unknown index gives black.
 std::uint32_t colorValueToRGB(std::int32_t colorValue) noexcept;
 
+// The colour value 0x00BBGGRR of a stored colour, system colours resolved.
+std::uint32_t resolveColorValue(std::int32_t colorValue) noexcept;
+
 }  // namespace velorina
