@@ -96,7 +96,7 @@ class SoftwareDevice final : public IDirect3DDevice7 {
 
   software::FrameBuffer target_;
   software::Rasterizer rasterizer_;  // lines and points, on the calling thread
-  // Filled triangles are set up on the calling thread, then drawn by all bands.
+  // Filled triangles are set up on the calling thread, then drawn tile by tile on all threads.
   struct ScreenTriangle {
     software::ScreenVertex v[3];
     software::TextureFilter filter;
