@@ -15,9 +15,17 @@ namespace {
 
 constexpr std::int32_t kShortSpan = 4;
 
-VELORINA_AVX2 inline __m256 quantity(const SpanRow& row, int q, __m256 n) {
-  return _mm256_add_ps(_mm256_set1_ps(row.val[q]), _mm256_mul_ps(_mm256_set1_ps(row.dqdx[q]), n));
+// A quantity's start and step, broadcast once per row: the loop's stores to the
+// depth row could otherwise alias the row's floats and force reloads.
+struct Plane {
+  __m256 start, step;
+};
+
+VELORINA_AVX2 inline Plane plane(const SpanRow& row, int q) {
+  return {_mm256_set1_ps(row.val[q]), _mm256_set1_ps(row.dqdx[q])};
 }
+
+VELORINA_AVX2 inline __m256 at(const Plane& p, __m256 n) { return _mm256_add_ps(p.start, _mm256_mul_ps(p.step, n)); }
 
 // floor() of values inside the int32 range, as floorToInt does.
 VELORINA_AVX2 inline __m256i floorToInt(__m256 f) {
@@ -156,18 +164,21 @@ VELORINA_AVX2 void spanBody(const PixelPipeline& pipe, const SpanRow& row) {
     modulateRange<Filter, Key, Specular, Depth>(pipe, row, row.lo, row.hi);
     return;
   }
+  const Plane pz = plane(row, kZ), pq = plane(row, kQ), pu = plane(row, kU), pv = plane(row, kV);
+  const Plane pr = plane(row, kR), pg = plane(row, kG), pb = plane(row, kB);
+  const Plane psr = plane(row, kSpecR), psg = plane(row, kSpecG), psb = plane(row, kSpecB);
   for (std::int32_t i = 0; i < n; i += 8) {
     __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), laneIndex);
     const __m256 k = _mm256_add_ps(_mm256_set1_ps(float(i)), lanes);
-    const __m256 z = quantity(row, kZ, k);
+    const __m256 z = at(pz, k);
     float* depth = Depth ? row.depth + row.lo + i : nullptr;
     if constexpr (Depth) {
       const __m256 stored = _mm256_maskload_ps(depth, mask);
       mask = _mm256_and_si256(mask, _mm256_castps_si256(_mm256_cmp_ps(z, stored, _CMP_LE_OQ)));
       if (_mm256_testz_si256(mask, mask)) continue;
     }
-    const __m256 w = _mm256_div_ps(_mm256_set1_ps(1.0f), quantity(row, kQ, k));
-    const __m256 u = _mm256_mul_ps(quantity(row, kU, k), w), v = _mm256_mul_ps(quantity(row, kV, k), w);
+    const __m256 w = _mm256_div_ps(_mm256_set1_ps(1.0f), at(pq, k));
+    const __m256 u = _mm256_mul_ps(at(pu, k), w), v = _mm256_mul_ps(at(pv, k), w);
     if (!inRange(u, v, mask)) {
       const std::int32_t from = row.lo + i;
       modulateRange<Filter, Key, Specular, Depth>(pipe, row, from, std::min(from + 7, row.hi));
@@ -175,14 +186,14 @@ VELORINA_AVX2 void spanBody(const PixelPipeline& pipe, const SpanRow& row) {
     }
     const __m256i texel = sample<Filter, Key>(tex, u, v, mask);
     if (_mm256_testz_si256(mask, mask)) continue;
-    __m256i cr = mul255(channel(texel, 16), toByte(_mm256_mul_ps(quantity(row, kR, k), w)));
-    __m256i cg = mul255(channel(texel, 8), toByte(_mm256_mul_ps(quantity(row, kG, k), w)));
-    __m256i cb = mul255(channel(texel, 0), toByte(_mm256_mul_ps(quantity(row, kB, k), w)));
+    __m256i cr = mul255(channel(texel, 16), toByte(_mm256_mul_ps(at(pr, k), w)));
+    __m256i cg = mul255(channel(texel, 8), toByte(_mm256_mul_ps(at(pg, k), w)));
+    __m256i cb = mul255(channel(texel, 0), toByte(_mm256_mul_ps(at(pb, k), w)));
     if constexpr (Specular) {
       const __m256i max = _mm256_set1_epi32(255);
-      cr = _mm256_min_epi32(max, _mm256_add_epi32(cr, toByte(_mm256_mul_ps(quantity(row, kSpecR, k), w))));
-      cg = _mm256_min_epi32(max, _mm256_add_epi32(cg, toByte(_mm256_mul_ps(quantity(row, kSpecG, k), w))));
-      cb = _mm256_min_epi32(max, _mm256_add_epi32(cb, toByte(_mm256_mul_ps(quantity(row, kSpecB, k), w))));
+      cr = _mm256_min_epi32(max, _mm256_add_epi32(cr, toByte(_mm256_mul_ps(at(psr, k), w))));
+      cg = _mm256_min_epi32(max, _mm256_add_epi32(cg, toByte(_mm256_mul_ps(at(psg, k), w))));
+      cb = _mm256_min_epi32(max, _mm256_add_epi32(cb, toByte(_mm256_mul_ps(at(psb, k), w))));
     }
     const __m256i argb = _mm256_or_si256(
         _mm256_or_si256(_mm256_set1_epi32(std::int32_t(0xFF000000u)), _mm256_slli_epi32(cr, 16)),
