@@ -3,6 +3,10 @@
 
 #include <algorithm>
 
+#include "archive/MemoryStream.h"
+#include "imaging/BmpCodec.h"
+#include "imaging/PngCodec.h"
+#include "scene/objects/QuadrangleInfo.h"
 #include "support/ArchiveBuilder.h"
 #include "support/RunCommand.h"
 #include "support/TempDir.h"
@@ -102,6 +106,61 @@ TEST(Cli, PackedPlayerStartsWithItsWorldAndRepackingReplacesThePackage) {
   r = runCommand(quote(kPlayer) + " --headless");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Το αρχείο είναι ακατάλληλου τύπου"), std::string::npos) << r.err;
+}
+
+// A world archive with one red-textured wall at z = 4 and its texture.
+test::Bytes wallWorld() {
+  TD3DQuadrangleInfo q;
+  q.ID = 1;
+  q.Corners = {D3DVECTOR{-1, 1, 4}, {1, 1, 4}, {-1, -1, 4}, {1, -1, 4}};
+  q.TexSpanU = q.TexSpanV = 1;
+  q.Colors = {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
+  q.Flags = 1;
+  MemoryStream s;
+  s.writeExact("SCENEDEF", 8);
+  s.writeU32(117);
+  s.writeU32(13);
+  s.writeExact("C:\\TEX\\R.BMP", 12);
+  s.writeExact("\n", 1);
+  s.writeU32(1);
+  s.writeU8(2);
+  s.writeI16(1);
+  s.writeI16(0);
+  s.writeI16(-1);
+  q.write(s);
+  s.writeU32(0);
+  Bitmap red(8, 8, PixelFormat::Bits24);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) red.row(y)[3 * x + 2] = 255;
+  }
+  const ByteBuffer bmp = writeBmp(red);
+  return test::ArchiveBuilder()
+      .add("C:\\MAP01.D3D", std::string(s.bytes().begin(), s.bytes().end()))
+      .add("C:\\TEX\\R.BMP", std::string(bmp.begin(), bmp.end()))
+      .build();
+}
+
+TEST(Cli, SceneDumpAndHeadlessRenderOfAWorld) {
+  test::TempDir dir;
+  const auto wad = dir.writeBytes("w.wad", wallWorld());
+  auto r = runCommand(kTool + " scene dump " + quote(wad));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"textures\": [\"C:\\\\TEX\\\\R.BMP\"]"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"TextureName\": \"C:\\\\TEX\\\\R.BMP\""), std::string::npos) << r.out;
+
+  const auto png = dir.file("frame.png");
+  r = runCommand(kTool + " render " + quote(wad) + " --size 64x48 --time 0.05 --out " + quote(png));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string bytes = test::TempDir::read(png);
+  const Bitmap frame = decodePng(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), png);
+  ASSERT_EQ(frame.width(), 64);
+  const auto argb = frame.toARGB32();
+  EXPECT_EQ(argb[24 * 64 + 32] & 0xFFFFFF, 0xFF0000u);  // the wall, textured red, in the middle
+  EXPECT_EQ(argb[0] & 0xFFFFFF, 0u);                    // the black background
+
+  r = runCommand(kTool + " render " + quote(wad) + " --size 0x0 --out " + quote(png));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(lines(r.err), 1u);
 }
 
 }  // namespace
