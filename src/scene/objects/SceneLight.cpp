@@ -47,10 +47,10 @@ void LightVertex(const TD3DSceneLight& light, D3DLVERTEX& vertex, std::uint32_t 
     const std::uint32_t g = blendChannel(channel(baseColor, 8), channel(l.Color, 8), f);
     const std::uint32_t b = blendChannel(channel(baseColor, 16), channel(l.Color, 16), f);
     vertex.color = (r << 16) | (g << 8) | b;
-    auto spec = [&](int shift) {
+    auto specularChannel = [&](int shift) {
       return static_cast<std::uint32_t>(std::nearbyint(channel(l.Specular, shift) * f)) & 0xFF;
     };
-    vertex.specular = (spec(0) << 16) | (spec(8) << 8) | spec(16);
+    vertex.specular = (specularChannel(0) << 16) | (specularChannel(8) << 8) | specularChannel(16);
   } else if (l.LightType == 1) {
     vertex.color = ColorToDeviceColor(l.Color, 0);
     vertex.specular = ColorToDeviceColor(l.Specular, 0);

@@ -160,20 +160,20 @@ bool PixelPipeline::shade(const PixelInput& in, std::uint32_t& argb) const {
   std::uint32_t texel = 0xFFFFFFFFu;
   if (useTexture && !texture.sample(in.u, in.v, filter, texel)) return false;
   const Rgba diffuse{toByte(in.r), toByte(in.g), toByte(in.b), toByte(in.a)};
-  const Rgba spec{toByte(in.sr), toByte(in.sg), toByte(in.sb), 255};
+  const Rgba specularRgba{toByte(in.sr), toByte(in.sg), toByte(in.sb), 255};
   const Rgba t = unpack(texel);
-  const Rgba c1 = argument(color.arg1, diffuse, spec, t, textureFactor);
-  const Rgba c2 = argument(color.arg2, diffuse, spec, t, textureFactor);
-  const Rgba a1 = argument(alpha.arg1, diffuse, spec, t, textureFactor);
-  const Rgba a2 = argument(alpha.arg2, diffuse, spec, t, textureFactor);
+  const Rgba c1 = argument(color.arg1, diffuse, specularRgba, t, textureFactor);
+  const Rgba c2 = argument(color.arg2, diffuse, specularRgba, t, textureFactor);
+  const Rgba a1 = argument(alpha.arg1, diffuse, specularRgba, t, textureFactor);
+  const Rgba a2 = argument(alpha.arg2, diffuse, specularRgba, t, textureFactor);
   std::int32_t r = operate(color.op, c1.r, c2.r, diffuse.r);
   std::int32_t g = operate(color.op, c1.g, c2.g, diffuse.g);
   std::int32_t b = operate(color.op, c1.b, c2.b, diffuse.b);
   const std::int32_t a = operate(alpha.op, a1.a, a2.a, diffuse.a);
   if (specular) {
-    r = std::min(255, r + spec.r);
-    g = std::min(255, g + spec.g);
-    b = std::min(255, b + spec.b);
+    r = std::min(255, r + specularRgba.r);
+    g = std::min(255, g + specularRgba.g);
+    b = std::min(255, b + specularRgba.b);
   }
   if (alphaTest && !compare(alphaFunc, float(a), float(alphaRef))) return false;
   argb = (std::uint32_t(a) << 24) | (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) | std::uint32_t(b);
