@@ -2,16 +2,26 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
-#include "scene/objects/SystemColors.h"
+#include "archive/FileStream.h"
+#include "platform/display/PngWriter.h"
+#include "platform/display/SystemClock.h"
+#include "platform/display/offscreen/OffscreenPresenter.h"
+#include "platform/display/sdl/SdlPresenter.h"
+#include "scene/objects/ObjectIdCounter.h"
+#include "shell/EmbeddedWorld.h"
+#include "shell/SurfaceSetup.h"
 
 namespace velorina {
 
 namespace {
 
 constexpr const char* kApplicationTitle = "DXVelorina";
+constexpr std::uint32_t kVkEscape = 27;
 
 bool displayAvailable() {
   const char* x = std::getenv("DISPLAY");
@@ -19,64 +29,63 @@ bool displayAvailable() {
   return (x != nullptr && *x != '\0') || (w != nullptr && *w != '\0');
 }
 
-// Closes SDL's video subsystem however the window loop ends.
-class SdlVideo {
- public:
-  SdlVideo() : ok_(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {}
-  ~SdlVideo() {
-    if (ok_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  }
-  SdlVideo(const SdlVideo&) = delete;
-  SdlVideo& operator=(const SdlVideo&) = delete;
-  bool ok() const noexcept { return ok_; }
-
- private:
-  bool ok_;
-};
-
-struct WindowDeleter {
-  void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
-};
-struct RendererDeleter {
-  void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
-};
-
-}  // namespace
-
-std::string describeWorld(const StartupResult& world) {
-  return "\"" + world.header.Title + "\": map \"" + world.header.MapName + "\" (lump \"" + world.mapLumpName + "\", " +
-         std::to_string(world.mapBytes) + " bytes), archive of " + std::to_string(world.entryCount) + " entries";
+// The keys the camera step reads: up to three virtual-key codes per input state.
+TKeyAssignList keyTable() {
+  using enum TDXInputState;
+  TKeyAssignList t{};
+  auto assign = [&](TDXInputState s, std::initializer_list<std::uint32_t> keys) {
+    std::size_t slot = 0;
+    for (auto k : keys) {
+      if (slot < 3) t[static_cast<std::size_t>(s)][slot++] = k;
+    }
+  };
+  assign(Up, {38, 104});
+  assign(Down, {40, 98});
+  assign(Left, {37, 100});
+  assign(Right, {39, 102});
+  assign(Button1, {105});
+  assign(Button2, {99});
+  assign(Button3, {107});
+  assign(Button4, {109});
+  return t;
 }
 
-Player::Player(PlayerOptions options, std::string programFile, std::string programPath)
-    : options_(std::move(options)), programFile_(std::move(programFile)), programPath_(std::move(programPath)) {}
+// The turn a quarter turn per second of every sphere with identifier 5.
+TD3DActionInfo startupAction() {
+  TD3DActionInfo a;
+  a.Kind = d3dValue(ActionKind::RotateAboutCentres);
+  a.ID = ObjectIdCounter::next();
+  a.TargetKind = 9;
+  a.TargetID = 5;
+  a.Vector2 = {0, 1.5707964f, 0};
+  a.Duration = 1.0;
+  a.Temporary = 1;
+  return a;
+}
 
-Player::~Player() = default;
-
-StartupResult Player::startUp() {
+// What the headless summary reports, read without drawing anything.
+StartupResult readSummary(const PlayerOptions& options, const std::string& programFile, const std::string& programPath) {
   StartupResult result;
-  result.source = options_.world.empty() ? programPath_ : options_.world;
+  result.source = options.world.empty() ? programPath : options.world;
   try {
     std::optional<WorldPackageInfo> package;
-    if (!options_.world.empty()) {
-      FileStream probe(options_.world, FileMode::Read);
+    if (!options.world.empty()) {
+      FileStream probe(options.world, FileMode::Read);
       package = findWorldPackage(probe);
     }
-    if (options_.world.empty() || package) {
-      embedded_ = std::make_unique<EmbeddedWorld>(options_.world.empty() ? programFile_ : options_.world,
-                                                  result.source);
-      result.header = embedded_->header();
-      result.entryCount = embedded_->archive().Count();
-      result.mapLumpName = embedded_->mapLumpName();
-      result.mapBytes = embedded_->mapLump().size();
+    if (options.world.empty() || package) {
+      EmbeddedWorld world(options.world.empty() ? programFile : options.world, result.source);
+      result.header = world.header();
+      result.entryCount = world.archive().Count();
+      result.mapLumpName = world.mapLumpName();
+      result.mapBytes = world.mapLump().size();
     } else {
-      // A plain world archive: the shipped settings, the map named by --lump.
       result.header = TWorldHeader::shipped();
-      if (!options_.lump.empty()) result.header.MapName = options_.lump;
-      archive_ = std::make_unique<TWad>(options_.world);
-      result.entryCount = archive_->Count();
-      result.mapLumpName = resolveArchiveEntryName(*archive_, result.header.MapName);
-      result.mapBytes = archive_->ReadEntry(result.mapLumpName).size();
+      if (!options.lump.empty()) result.header.MapName = options.lump;
+      TWad archive(options.world);
+      result.entryCount = archive.Count();
+      result.mapLumpName = resolveArchiveEntryName(archive, result.header.MapName);
+      result.mapBytes = archive.ReadEntry(result.mapLumpName).size();
     }
   } catch (const Error& e) {
     Error located = e;
@@ -88,68 +97,209 @@ StartupResult Player::startUp() {
   return result;
 }
 
-int Player::run() {
-  StartupResult world = startUp();
-  const bool headless = options_.display == DisplayKind::Headless ||
-                        (options_.display == DisplayKind::Automatic && !displayAvailable());
-  if (headless) return runHeadless(world);
-  return runWindow(world);
+}  // namespace
+
+std::string describeWorld(const StartupResult& world) {
+  return "\"" + world.header.Title + "\": map \"" + world.header.MapName + "\" (lump \"" + world.mapLumpName + "\", " +
+         std::to_string(world.mapBytes) + " bytes), archive of " + std::to_string(world.entryCount) + " entries";
 }
 
-int Player::runHeadless(const StartupResult& world) {
-  if (!world.error.empty()) {
-    std::fprintf(stderr, "velorina: %s\n", world.error.c_str());
-    return 1;
-  }
-  std::printf("%s\n", describeWorld(world).c_str());
-  return 0;
+TDXViewerForm::TDXViewerForm(PlayerOptions options, std::string programFile, std::string programPath)
+    : options_(std::move(options)), programFile_(std::move(programFile)), programPath_(std::move(programPath)) {}
+
+TDXViewerForm::~TDXViewerForm() { FormDestroy(); }
+
+bool TDXViewerForm::headless() const {
+  return options_.display == DisplayKind::Headless ||
+         (options_.display == DisplayKind::Automatic && !displayAvailable());
 }
 
-int Player::runWindow(const StartupResult& world) {
-  SdlVideo video;
-  if (!video.ok()) {
-    std::fprintf(stderr, "velorina: no display (%s); running headless\n", SDL_GetError());
-    return runHeadless(world);
+void TDXViewerForm::reportError(const std::string& message) {
+  std::fprintf(stderr, "velorina: %s\n", message.c_str());
+  if (!headless()) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kApplicationTitle, message.c_str(), nullptr);
+}
+
+void TDXViewerForm::createComponents() {
+  if (options_.fixedStepMs) {
+    fixedClock_.setMicroseconds(1'000'000);
+    clock_ = &fixedClock_;
+  } else {
+    systemClock_ = std::make_unique<SystemClock>();
+    clock_ = systemClock_.get();
   }
-  const TWorldHeader& h = world.header;
-  const bool started = world.error.empty();
-  // A failed start-up keeps the designed window size.
-  const int width = started && h.DisplayWidth > 0 && h.DisplayWidth <= 16384 ? static_cast<int>(h.DisplayWidth) : 1024;
-  const int height = started && h.DisplayHeight > 0 && h.DisplayHeight <= 16384 ? static_cast<int>(h.DisplayHeight) : 768;
-  Uint32 flags = SDL_WINDOW_SHOWN;
-  if (options_.display != DisplayKind::Windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  std::unique_ptr<SDL_Window, WindowDeleter> window(SDL_CreateWindow(
-      started ? h.Title.c_str() : kApplicationTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags));
-  if (!window) {
-    std::fprintf(stderr, "velorina: cannot open a window: %s\n", SDL_GetError());
-    return 1;
+  std::unique_ptr<IPresenter> presenter;
+  if (headless()) {
+    presenter = std::make_unique<OffscreenPresenter>();
+  } else {
+    presenter = std::make_unique<SdlPresenter>();
   }
-  std::unique_ptr<SDL_Renderer, RendererDeleter> renderer(SDL_CreateRenderer(window.get(), -1, 0));
-  if (!renderer) renderer.reset(SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_SOFTWARE));
-  if (!renderer) {
-    std::fprintf(stderr, "velorina: cannot draw into the window: %s\n", SDL_GetError());
-    return 1;
+  display_ = std::make_unique<DXDraw>(std::move(presenter));
+  display_->SetMode(options_.display == DisplayKind::Windowed ? PresenterMode::Windowed : PresenterMode::FullScreen);
+  display_->SetTitle(kApplicationTitle);
+  display_->OnInitialize = [](DXDraw& d) { setInitialViewTransform(*d.D3DDevice7()); };
+  display_->OnInitializeSurface = [this](DXDraw& d) { DXDrawInitializeSurface(d); };
+  timer_ = std::make_unique<DXTimer>(*clock_);
+  timer_->SetInterval(1);
+  timer_->ActiveOnly = false;
+  timer_->OnTimer = [this](DXTimer&, std::uint32_t) { DXTimerTimer(); };
+  timer_->OnDeactivate = [this](DXTimer&) {
+    if (Scene) Scene->SetPaused(true);
+  };
+}
+
+void TDXViewerForm::loadWorld(FileStream& file) {
+  const std::optional<WorldPackageInfo> package =
+      options_.world.empty() ? std::optional<WorldPackageInfo>(readWorldPackage(file)) : findWorldPackage(file);
+  if (package) {
+    WorldHeader = package->Header;
+    display_->SetTitle(WorldHeader.Title);
+    Scene->LoadFromPackage(file, package->ArchiveOffset, package->ArchiveSize,
+                           options_.lump.empty() ? WorldHeader.MapName : options_.lump);
+    return;
   }
-  if (!started) {
-    std::fprintf(stderr, "velorina: %s\n", world.error.c_str());
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kApplicationTitle, world.error.c_str(), window.get());
+  WorldHeader = TWorldHeader::shipped();
+  display_->SetTitle(WorldHeader.Title);
+  char magic[4] = {};
+  file.setPosition(0);
+  if (file.read(magic, 4) == 4 && std::string(magic, 4) == "PWAD") {
+    Scene->OpenFromArchiveFile(options_.world, options_.lump.empty() ? WorldHeader.MapName : options_.lump);
+  } else {
+    Scene->LoadFromFile(options_.world);
   }
-  const std::uint32_t rgb = colorValueToRGB(static_cast<std::int32_t>(h.BackgroundColor));
-  int frame = 0;
-  bool running = true;
-  while (running && (!options_.frames || frame < *options_.frames)) {
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-      if (event.type == SDL_QUIT) running = false;
-      if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) running = false;
+}
+
+void TDXViewerForm::FormCreate() {
+  Scene = std::make_unique<TD3DScene>(display_.get(), nullptr, *clock_);
+  const std::string source = options_.world.empty() ? programPath_ : options_.world;
+  bool started = false;
+  try {
+    worldFile_ = std::make_unique<FileStream>(options_.world.empty() ? programFile_ : options_.world, FileMode::Read);
+    worldFile_->setDisplayName(source);
+    loadWorld(*worldFile_);
+    started = true;
+  } catch (const Error& e) {
+    Error located = e;
+    located.setFileIfUnset(source);
+    startup_.error = located.describe();
+    reportError(startup_.error);
+  }
+  worldFile_.reset();
+  if (started) {
+    Scene->AddAction(startupAction());
+    input_.Keyboard.Enabled = true;
+    input_.Keyboard.BindInputStates = true;
+    input_.Mouse.Enabled = true;
+    input_.Mouse.BindInputStates = true;
+    display_->SetDisplaySize(WorldHeader.DisplayWidth, WorldHeader.DisplayHeight);
+    input_.Keyboard.KeyAssigns = keyTable();
+    display_->SetCursor(kCursorNone);
+  }
+  display_->SetVisible(true);
+  try {
+    display_->Initialize();
+  } catch (const Error& e) {
+    reportError(e.describe());
+    running_ = false;
+  }
+  timer_->SetEnabled(true);
+  camera_.start(clock_->GetTickCount());
+}
+
+void TDXViewerForm::FormDestroy() {
+  input_.Keyboard.Enabled = false;
+  input_.Keyboard.BindInputStates = false;
+  input_.Mouse.Enabled = false;
+  input_.Mouse.BindInputStates = false;
+  Scene.reset();
+  if (display_) display_->Finalize();
+}
+
+void TDXViewerForm::DXDrawInitializeSurface(DXDraw& d) {
+  setUpSurface(*d.D3DDevice7(), d.SurfaceWidth(), d.SurfaceHeight(), WorldHeader, Scene.get());
+}
+
+void TDXViewerForm::DXTimerTimer() {
+  if (!display_->CanDraw() || !Scene) return;
+  input_.Update();
+  camera_.step(*Scene, input_.States(), WorldHeader, clock_->GetTickCount(), windowActive_);
+  Scene->Frame(WorldHeader.BackgroundColor);
+  display_->Flip();
+  ++frames_;
+  if (options_.frames && frames_ >= *options_.frames) running_ = false;
+}
+
+// A window that comes back needs its device state again. The window itself
+// survives losing the focus, so it is not re-created: re-creating it would hand
+// the user a new window each time they switch back.
+void TDXViewerForm::ApplicationActivate() {
+  if (!display_->Visible()) return;
+  try {
+    if (!display_->Initialized()) display_->Initialize();
+    if (display_->D3DDevice7() != nullptr) DXDrawInitializeSurface(*display_);
+    display_->SetFocus();
+  } catch (const Error& e) {
+    // The display could not come back; say so instead of failing silently.
+    std::fprintf(stderr, "velorina: the display could not be re-created: %s\n", e.describe().c_str());
+  }
+}
+
+void TDXViewerForm::handleEvent(const DisplayEvent& event) {
+  switch (event.kind) {
+    case DisplayEventKind::Quit: running_ = false; break;
+    case DisplayEventKind::KeyDown:
+      if (event.virtualKey == kVkEscape) running_ = false;
+      break;
+    case DisplayEventKind::FocusLost:
+      windowActive_ = false;
+      timer_->setApplicationActive(false);
+      break;
+    case DisplayEventKind::FocusGained:
+      windowActive_ = true;
+      timer_->setApplicationActive(true);
+      ApplicationActivate();
+      break;
+    default: break;
+  }
+  input_.handleEvent(event);
+}
+
+void TDXViewerForm::saveScreenshot() {
+  if (options_.screenshot.empty() || !display_ || display_->D3DDevice7() == nullptr) return;
+  IDirect3DDevice7& device = *display_->D3DDevice7();
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(device.RenderTargetWidth()) * device.RenderTargetHeight());
+  device.ReadRenderTarget(pixels);
+  writePng(options_.screenshot, device.RenderTargetWidth(), device.RenderTargetHeight(), pixels);
+}
+
+int TDXViewerForm::run() {
+  if (headless()) {
+    // Headless runs report what they found first, then draw the frames asked for.
+    const StartupResult summary = readSummary(options_, programFile_, programPath_);
+    if (!summary.error.empty()) {
+      std::fprintf(stderr, "velorina: %s\n", summary.error.c_str());
+      return 1;
     }
-    SDL_SetRenderDrawColor(renderer.get(), (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF, 255);
-    SDL_RenderClear(renderer.get());
-    SDL_RenderPresent(renderer.get());
-    ++frame;
-    SDL_Delay(1);
+    std::printf("%s\n", describeWorld(summary).c_str());
+    std::fflush(stdout);
+    if (!options_.frames) return 0;
   }
-  return 0;
+  createComponents();
+  FormCreate();
+  while (running_) {
+    DisplayEvent event;
+    while (display_->pollEvent(event)) handleEvent(event);
+    if (!running_) break;
+    if (options_.fixedStepMs) fixedClock_.advanceMilliseconds(*options_.fixedStepMs);
+    if (!timer_->DoIdle() && !options_.fixedStepMs) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (options_.fixedStepMs && *options_.fixedStepMs == 0) DXTimerTimer();
+  }
+  try {
+    saveScreenshot();
+  } catch (const Error& e) {
+    std::fprintf(stderr, "velorina: %s\n", e.describe().c_str());
+    return 1;
+  }
+  return headless() && !startup_.error.empty() ? 1 : 0;
 }
 
 }  // namespace velorina

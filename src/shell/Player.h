@@ -1,14 +1,24 @@
 #pragma once
-// The player: start-up from the world package, then the window's frame loop until
-// Escape (or, headless, a one-line summary of what start-up read).
+// The player window: start-up from the world package (or a world named on the
+// command line), then the frame loop: on each timer tick the camera step, a scene
+// frame and a flip, until Escape or the window closes. Headless it draws offscreen.
 
 #include <memory>
 #include <string>
 
-#include "shell/EmbeddedWorld.h"
+#include "platform/display/DXDraw.h"
+#include "platform/display/DXInput.h"
+#include "platform/display/DXTimer.h"
+#include "platform/display/IClock.h"
+#include "platform/display/ManualClock.h"
+#include "scene/Scene.h"
+#include "shell/CameraStep.h"
 #include "shell/PlayerOptions.h"
+#include "shell/WorldHeader.h"
 
 namespace velorina {
+
+class FileStream;
 
 // What start-up read of the world.
 struct StartupResult {
@@ -20,32 +30,52 @@ struct StartupResult {
   std::string error;            // the message of a failed start-up, one line
 };
 
-class Player {
+// The one-line headless summary.
+std::string describeWorld(const StartupResult& world);
+
+class TDXViewerForm {
  public:
   // `programFile` is opened for the carried world; `programPath` names it in messages.
-  Player(PlayerOptions options, std::string programFile, std::string programPath);
-  ~Player();
+  TDXViewerForm(PlayerOptions options, std::string programFile, std::string programPath);
+  ~TDXViewerForm();
+  TDXViewerForm(const TDXViewerForm&) = delete;
+  TDXViewerForm& operator=(const TDXViewerForm&) = delete;
 
-  // Runs until Escape, the window closes or the frame count is reached. Returns the
+  // Runs until Escape, the window closes or the frame count is reached; answers the
   // process exit status.
   int run();
 
-  // Reads the package (or WORLD), the archive directory and the map lump. A failure
-  // is recorded in the result's `error`, as the window still runs with an empty scene.
-  StartupResult startUp();
-
  private:
-  int runHeadless(const StartupResult& world);
-  int runWindow(const StartupResult& world);
+  bool headless() const;
+  void createComponents();
+  // Start-up; a failure is shown and recorded, and the window runs on empty.
+  void FormCreate();
+  void loadWorld(FileStream& file);
+  void FormDestroy();
+  void DXTimerTimer();
+  void DXDrawInitializeSurface(DXDraw& display);
+  void ApplicationActivate();
+  void handleEvent(const DisplayEvent& event);
+  void reportError(const std::string& message);
+  void saveScreenshot();
 
   PlayerOptions options_;
   std::string programFile_;
   std::string programPath_;
-  std::unique_ptr<EmbeddedWorld> embedded_;
-  std::unique_ptr<TWad> archive_;
+  std::unique_ptr<IClock> systemClock_;
+  ManualClock fixedClock_;
+  const IClock* clock_ = nullptr;
+  std::unique_ptr<DXDraw> display_;
+  DXInput input_;
+  std::unique_ptr<DXTimer> timer_;
+  std::unique_ptr<TD3DScene> Scene;
+  std::unique_ptr<FileStream> worldFile_;
+  TWorldHeader WorldHeader;
+  StartupResult startup_;
+  CameraStep camera_;
+  bool running_ = true;
+  bool windowActive_ = true;
+  int frames_ = 0;
 };
-
-// The one-line headless summary.
-std::string describeWorld(const StartupResult& world);
 
 }  // namespace velorina

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "shell/EmbeddedWorld.h"
 #include "shell/Player.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +17,6 @@ int main(int argc, char** argv) {
     std::fputs(velorina::kPlayerUsage, stdout);
     return 0;
   }
-  velorina::Player player(options, velorina::programFile(argv[0]), velorina::programPath(argv[0]));
-  return player.run();
+  velorina::TDXViewerForm form(options, velorina::programFile(argv[0]), velorina::programPath(argv[0]));
+  return form.run();
 }

@@ -6,15 +6,20 @@ namespace velorina {
 
 const char* const kPlayerUsage =
     "usage: velorina [WORLD [--lump NAME]] [--windowed] [--headless] [--frames N]\n"
+    "                [--fixed-step MS] [--screenshot FILE]\n"
     "\n"
-    "Shows the world this program carries, or WORLD (a packed player or a world\n"
-    "archive). Arrow keys and the numeric keypad walk and turn; Escape quits.\n"
+    "Shows the world this program carries, or WORLD (a packed player, a world\n"
+    "archive or a scene file). Arrow keys and the numeric keypad walk and turn;\n"
+    "Escape quits.\n"
     "\n"
     "  --lump NAME        the map lump of an archive WORLD (default: the header's map)\n"
     "  --windowed         a window instead of the full screen\n"
-    "  --headless         no display: read the world, print a summary and exit\n"
-    "                     (automatic when there is no display)\n"
-    "  --frames N         stop after N frames\n";
+    "  --headless         no display: draw offscreen; without --frames, read the\n"
+    "                     world, print a summary and exit (automatic when there is\n"
+    "                     no display)\n"
+    "  --frames N         stop after N frames\n"
+    "  --fixed-step MS    advance every clock by MS per frame (reproducible runs)\n"
+    "  --screenshot FILE  save the last frame as PNG\n";
 
 namespace {
 
@@ -50,6 +55,10 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& args) {
       o.lump = value();
     } else if (a == "--frames") {
       o.frames = parseCount(a, value());
+    } else if (a == "--fixed-step") {
+      o.fixedStepMs = parseCount(a, value());
+    } else if (a == "--screenshot") {
+      o.screenshot = value();
     } else if (!a.empty() && a[0] == '-') {
       throw std::invalid_argument("unknown option " + a);
     } else if (o.world.empty()) {

@@ -13,7 +13,9 @@ struct PlayerOptions {
   std::string world;  // empty: the world this program carries
   std::string lump;   // map lump of an archive world; empty: the header's map name
   DisplayKind display = DisplayKind::Automatic;
-  std::optional<int> frames;  // stop after this many frames
+  std::optional<int> frames;       // stop after this many frames
+  std::optional<int> fixedStepMs;  // advance every clock by this much per frame
+  std::string screenshot;          // save the last frame here as PNG
   bool help = false;
 };
 
