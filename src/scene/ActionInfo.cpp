@@ -1,5 +1,7 @@
 #include "scene/ActionInfo.h"
 
+#include "scene/objects/RecordVectors.h"
+
 #include <array>
 
 namespace velorina {
@@ -11,8 +13,8 @@ TD3DActionInfo TD3DActionInfo::read(ByteReader& in) {
   a.ID = in.i32();
   a.TargetKind = in.i32();
   a.TargetID = in.i32();
-  a.Vector1 = {in.f32(), in.f32(), in.f32()};
-  a.Vector2 = {in.f32(), in.f32(), in.f32()};
+  a.Vector1 = readVector(in);
+  a.Vector2 = readVector(in);
   a.Duration = in.f64();
   in.skip(1);  // the stored Temporary flag: a loaded action is never temporary
   in.skip(6);
@@ -27,11 +29,8 @@ void TD3DActionInfo::write(Stream& out) const {
   out.writeI32(ID);
   out.writeI32(TargetKind);
   out.writeI32(TargetID);
-  for (const auto& v : {Vector1, Vector2}) {
-    out.writeF32(v.x);
-    out.writeF32(v.y);
-    out.writeF32(v.z);
-  }
+  writeVector(out, Vector1);
+  writeVector(out, Vector2);
   out.writeLE(Duration);
   out.writeU8(Temporary);
   out.writeBytes(kZeros);

@@ -84,6 +84,16 @@ std::uint32_t parseUnsigned(std::string_view option, const std::string& text) {
   return static_cast<std::uint32_t>(v);
 }
 
+TCompressionLevel parseCompressionLevel(const ParsedArgs& args, TCompressionLevel fallback) {
+  const auto text = args.value("--level");
+  if (!text) return fallback;
+  if (*text == "none") return TCompressionLevel::clNone;
+  if (*text == "fastest") return TCompressionLevel::clFastest;
+  if (*text == "default") return TCompressionLevel::clDefault;
+  if (*text == "max") return TCompressionLevel::clMax;
+  throw UsageError("--level must be none, fastest, default or max, not \"" + *text + "\"");
+}
+
 int reportFailure(const std::string& line) {
   std::fprintf(stderr, "%s\n", line.c_str());
   return 1;

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/CompressionLevel.h"
 #include "tools/Commands.h"
 
 namespace velorina::tools {
@@ -39,6 +40,9 @@ ParsedArgs parseArgs(const Args& args, std::initializer_list<std::string_view> v
 float parseFloat(std::string_view option, const std::string& text);
 std::uint32_t parseUnsigned(std::string_view option, const std::string& text);
 std::int64_t parseInteger(std::string_view option, const std::string& text);
+
+// --level none|fastest|default|max, or `fallback` when it is not given.
+TCompressionLevel parseCompressionLevel(const ParsedArgs& args, TCompressionLevel fallback);
 
 // Prints a failure the way every command does: one line on stderr. Returns 1.
 int reportFailure(const std::string& line);

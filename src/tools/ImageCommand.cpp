@@ -30,15 +30,6 @@ constexpr const char* kUsage =
     "           WZ2 reduce true colour to 256 colours\n"
     "  LEVEL    compression of BMZ: none, fastest, default or max (default: default)\n";
 
-TCompressionLevel parseLevel(const ParsedArgs& p) {
-  const auto text = p.value("--level").value_or("default");
-  if (text == "none") return TCompressionLevel::clNone;
-  if (text == "fastest") return TCompressionLevel::clFastest;
-  if (text == "default") return TCompressionLevel::clDefault;
-  if (text == "max") return TCompressionLevel::clMax;
-  throw UsageError("--level must be none, fastest, default or max, not \"" + text + "\"");
-}
-
 Bitmap readPicture(const std::string& path) {
   PictureRegistry::standard().createFor(path);  // an unknown type fails before the file is opened
   FileStream file(path, FileMode::Read);
@@ -74,7 +65,7 @@ int convert(const ParsedArgs& p) {
   if (p.positional.size() != 2) throw UsageError("usage: velorina-tool image convert IN OUT [--level LEVEL]");
   const std::string& out = p.positional[1];
   const std::string extension = PictureRegistry::extensionOf(out);
-  TCompressionLevel level = parseLevel(p);
+  TCompressionLevel level = parseCompressionLevel(p, TCompressionLevel::clDefault);
   Bitmap b = readPicture(p.positional[0]);
   try {
     AtomicFileWriter writer(out);

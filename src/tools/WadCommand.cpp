@@ -30,15 +30,6 @@ constexpr const char* kUsage =
     "           when it does not exist\n"
     "  LEVEL    none, fastest, default or max (default: max)\n";
 
-TCompressionLevel parseLevel(const ParsedArgs& p) {
-  const auto text = p.value("--level").value_or("max");
-  if (text == "none") return TCompressionLevel::clNone;
-  if (text == "fastest") return TCompressionLevel::clFastest;
-  if (text == "default") return TCompressionLevel::clDefault;
-  if (text == "max") return TCompressionLevel::clMax;
-  throw UsageError("--level must be none, fastest, default or max, not \"" + text + "\"");
-}
-
 std::size_t parseStrip(const ParsedArgs& p) {
   const auto text = p.value("--strip");
   return text ? parseUnsigned("--strip", *text) : 0;
@@ -84,7 +75,7 @@ int extract(const ParsedArgs& p) {
 int create(const ParsedArgs& p) {
   if (p.positional.size() < 1) throw UsageError("usage: velorina-tool wad create ARCHIVE [--strip K] [--level LEVEL] FILE...");
   const std::vector<std::string> files(p.positional.begin() + 1, p.positional.end());
-  createArchiveFile(p.positional[0], files, parseStrip(p), parseLevel(p), terminalProgress("create"));
+  createArchiveFile(p.positional[0], files, parseStrip(p), parseCompressionLevel(p, TCompressionLevel::clMax), terminalProgress("create"));
   return 0;
 }
 
@@ -92,7 +83,7 @@ int add(const ParsedArgs& p) {
   expectPositional(p, 2, 2, "add ARCHIVE FILE [--name LUMP] [--strip K] [--level LEVEL]");
   FileStream source(p.positional[1], FileMode::Read);
   const std::string lump = p.value("--name").value_or(p.positional[1]);
-  writeLumpToArchiveFile(p.positional[0], source, lump, parseStrip(p), parseLevel(p));
+  writeLumpToArchiveFile(p.positional[0], source, lump, parseStrip(p), parseCompressionLevel(p, TCompressionLevel::clMax));
   return 0;
 }
 

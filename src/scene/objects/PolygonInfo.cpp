@@ -1,5 +1,7 @@
 #include "scene/objects/PolygonInfo.h"
 
+#include "scene/objects/RecordVectors.h"
+
 #include <cstring>
 
 #include "archive/Messages.h"
@@ -25,7 +27,7 @@ void readPoints(ByteReader& in, TD3DPolygonInfo& p) {
     }
   } else {
     p.Points.resize(count);
-    for (auto& pt : p.Points) pt = {in.f32(), in.f32(), in.f32()};
+    for (auto& pt : p.Points) pt = readVector(in);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "scene/objects/QuadrangleInfo.h"
 
+#include "scene/objects/RecordVectors.h"
+
 #include "scene/objects/StreamVersion.h"
 
 namespace velorina {
@@ -7,7 +9,7 @@ namespace velorina {
 TD3DQuadrangleInfo TD3DQuadrangleInfo::read(ByteReader& in, std::int32_t version) {
   TD3DQuadrangleInfo q;
   q.ID = in.i32();
-  for (auto& c : q.Corners) c = {in.f32(), in.f32(), in.f32()};
+  for (auto& c : q.Corners) c = readVector(in);
   q.FixedDistance = in.i32();
   q.Flags = in.u8();
   q.TexSpanU = in.f32();
@@ -24,9 +26,7 @@ TD3DQuadrangleInfo TD3DQuadrangleInfo::read(ByteReader& in, std::int32_t version
 void TD3DQuadrangleInfo::write(Stream& out) const {
   out.writeI32(ID);
   for (const auto& c : Corners) {
-    out.writeF32(c.x);
-    out.writeF32(c.y);
-    out.writeF32(c.z);
+    writeVector(out, c);
   }
   out.writeI32(FixedDistance);
   out.writeU8(Flags);

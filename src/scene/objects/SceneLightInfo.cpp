@@ -1,16 +1,10 @@
 #include "scene/objects/SceneLightInfo.h"
 
+#include "scene/objects/RecordVectors.h"
+
 #include "scene/objects/StreamVersion.h"
 
 namespace velorina {
-
-namespace {
-void writeVector(Stream& out, const D3DVECTOR& v) {
-  out.writeF32(v.x);
-  out.writeF32(v.y);
-  out.writeF32(v.z);
-}
-}  // namespace
 
 TD3DSceneLightInfo TD3DSceneLightInfo::read(ByteReader& in, std::int32_t version) {
   TD3DSceneLightInfo l;
@@ -20,7 +14,7 @@ TD3DSceneLightInfo TD3DSceneLightInfo::read(ByteReader& in, std::int32_t version
   if (version < stream_version::kV102) l.Specular = 0;
   l.Range = in.f32();
   if (version >= stream_version::kV116) l.RangeFactor = in.f32();
-  l.Position = {in.f32(), in.f32(), in.f32()};
+  l.Position = readVector(in);
   l.LightType = in.u8();
   return l;
 }

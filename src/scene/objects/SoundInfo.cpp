@@ -1,5 +1,7 @@
 #include "scene/objects/SoundInfo.h"
 
+#include "scene/objects/RecordVectors.h"
+
 #include "scene/objects/StreamVersion.h"
 
 namespace velorina {
@@ -7,7 +9,7 @@ namespace velorina {
 TD3DSoundInfo TD3DSoundInfo::read(ByteReader& in, std::int32_t version) {
   TD3DSoundInfo s;
   s.ID = in.i32();
-  s.Position = {in.f32(), in.f32(), in.f32()};
+  s.Position = readVector(in);
   if (version >= stream_version::kV116) {
     s.Doppler = in.u8() != 0;
     if (s.Doppler) s.SpeedOfSound = in.f32();
@@ -20,9 +22,7 @@ TD3DSoundInfo TD3DSoundInfo::read(ByteReader& in, std::int32_t version) {
 
 void TD3DSoundInfo::write(Stream& out) const {
   out.writeI32(ID);
-  out.writeF32(Position.x);
-  out.writeF32(Position.y);
-  out.writeF32(Position.z);
+  writeVector(out, Position);
   out.writeU8(Doppler ? 1 : 0);
   if (Doppler) out.writeF32(SpeedOfSound);
   out.writeF32(Range);
@@ -33,7 +33,7 @@ void TD3DSoundInfo::write(Stream& out) const {
 TD3DToneInfo TD3DToneInfo::read(ByteReader& in) {
   TD3DToneInfo t;
   t.ID = in.i32();
-  t.Position = {in.f32(), in.f32(), in.f32()};
+  t.Position = readVector(in);
   t.Range = in.f32();
   t.Loop = in.u8();
   in.skip(1);
@@ -53,9 +53,7 @@ TD3DToneInfo TD3DToneInfo::read(ByteReader& in) {
 
 void TD3DToneInfo::write(Stream& out) const {
   out.writeI32(ID);
-  out.writeF32(Position.x);
-  out.writeF32(Position.y);
-  out.writeF32(Position.z);
+  writeVector(out, Position);
   out.writeF32(Range);
   out.writeU8(Loop);
   out.writeU8(0);

@@ -1,17 +1,10 @@
 #include "scene/objects/SphereInfo.h"
 
+#include "scene/objects/RecordVectors.h"
+
 #include "scene/objects/StreamVersion.h"
 
 namespace velorina {
-
-namespace {
-D3DVECTOR readVector(ByteReader& in) { return {in.f32(), in.f32(), in.f32()}; }
-void writeVector(Stream& out, const D3DVECTOR& v) {
-  out.writeF32(v.x);
-  out.writeF32(v.y);
-  out.writeF32(v.z);
-}
-}  // namespace
 
 TD3DSphereInfo TD3DSphereInfo::read(ByteReader& in, std::int32_t version) {
   TD3DSphereInfo s;
