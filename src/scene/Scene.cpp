@@ -2,10 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "archive/FileStream.h"
 #include "archive/MemoryStream.h"
 #include "archive/Messages.h"
+#include "audio/StderrMessageReporter.h"
+#include "audio/ToneGenHost.h"
+#include "platform/Resources.h"
+#include "platform/sound/SoundDevice.h"
+#include "platform/sound/null/NullAudioOutput.h"
+#include "scene/objects/Sound.h"
+#include "scene/objects/Tone.h"
 #include "platform/render/Direct3DTexture2.h"
 #include "scene/SceneStreamReader.h"
 #include "scene/objects/ObjectIdCounter.h"
@@ -56,6 +64,18 @@ void TD3DScene::initialize(DXDraw* device, SoundDevice* sound, const IClock& clo
   clock_ = &clock;
   sound_ = sound;
   IsChild = isChild;
+  if (IsChild && ParentScene != nullptr) {
+    ownSound_ = ParentScene->ownSound_;
+    reporter_ = ParentScene->reporter_;
+    toneHost_ = ParentScene->toneHost_;
+  } else {
+    if (sound_ == nullptr) {
+      ownSound_ = std::make_shared<SoundDevice>(std::make_unique<NullAudioOutput>());
+      sound_ = ownSound_.get();
+    }
+    reporter_ = std::make_shared<StderrMessageReporter>();
+    toneHost_ = std::make_shared<ToneGenHost>(*sound_, *reporter_);
+  }
   sortInterval_ = 0.01;
   resetClock();
   if (IsChild && ParentScene != nullptr) {
@@ -177,7 +197,16 @@ void TD3DScene::forEachTarget(std::int32_t kind, std::int32_t id, F&& f) {
 void TD3DScene::MoveTargets(std::int32_t kind, std::int32_t id, const D3DVECTOR& move) {
   if (kind == -1) {
     forEachTarget(-1, id, [&](TD3DObject& o) { o.MoveByXYZ(move.x, move.y, move.z); });
-  } else if (kind < 100) {
+    for (auto& a : AudioObjects) {
+      if (a.object && a.object->AudioID() == id) a.object->MoveByXYZ(move.x, move.y, move.z);
+    }
+  } else if (kind >= 100) {
+    for (auto& a : AudioObjects) {
+      if (a.object && a.object->AudioKind() == kind && a.object->AudioID() == id) {
+        a.object->MoveByXYZ(move.x, move.y, move.z);
+      }
+    }
+  } else {
     std::vector<TD3DSceneLight*> lights;
     for (auto& l : Lights) lights.push_back(l.object.get());
     forEachTarget(kind, id, [&](TD3DObject& o) {
@@ -246,10 +275,58 @@ void TD3DScene::DeleteTemporaryActions() {
   }
 }
 
+// --- queries and audio control --------------------------------------------------
+
+std::size_t TD3DScene::CountByKind(std::int32_t kind) const {
+  const auto byteKind = static_cast<std::uint8_t>(kind);
+  auto matches = [&](std::uint8_t k) { return kind == -1 || k == byteKind; };
+  std::size_t n = 0;
+  for (const auto& e : Objects) n += e.object && matches(e.object->KindCode());
+  for (const auto& a : AudioObjects) n += a.object && (kind == -1 || a.object->AudioKind() == kind);
+  for (const auto& d : DataItems) n += matches(d.object->KindCode());
+  for (const auto& a : Actions) n += matches(a.object->ActionKind());
+  for (const auto& l : Lights) n += matches(l.object->KindCode());
+  return n;
+}
+
+void TD3DScene::setObjectsHidden(std::int32_t kind, std::int32_t id, bool hidden) {
+  forEachTarget(kind, id, [&](TD3DObject& o) { o.SetHidden(hidden); });
+}
+
+void TD3DScene::ShowObjects(std::int32_t kind, std::int32_t id) { setObjectsHidden(kind, id, false); }
+
+void TD3DScene::HideObjects(std::int32_t kind, std::int32_t id) { setObjectsHidden(kind, id, true); }
+
+void TD3DScene::controlAudio(std::uint8_t kind, std::int32_t id, AudioControl what) {
+  for (auto& a : AudioObjects) {
+    if (!a.object || a.object->AudioKind() != kind || a.object->AudioID() != id) continue;
+    switch (what) {
+      case AudioControl::Play: a.object->Play(); break;
+      case AudioControl::Stop: a.object->Stop(); break;
+      case AudioControl::Rewind: a.object->Rewind(); break;
+    }
+  }
+}
+
+void TD3DScene::UpdateSoundPositions() {
+  if (Paused) return;
+  // Sub-scenes place their sounds in the outermost scene's space, so every sound
+  // hears the outermost camera.
+  const TD3DScene* root = this;
+  while (root->ParentScene != nullptr) root = root->ParentScene;
+  for (auto& a : AudioObjects) {
+    if (!a.object) continue;
+    a.object->SetListenerPosition(root->CameraPosition);
+    a.object->SetListenerOrientation(root->CameraRotation);
+  }
+  for (TD3DScene* s : SubScenes) s->UpdateSoundPositions();
+}
+
 // --- emptying and placing ---------------------------------------------------------
 
 void TD3DScene::ClearObjects() {
   Objects.clear();
+  AudioObjects.clear();
   DataItems.clear();
   Actions.clear();
   Lights.clear();
@@ -278,12 +355,18 @@ void TD3DScene::MoveAllBy(const D3DVECTOR& v) {
   for (auto& e : Objects) {
     if (e.object) e.object->MoveBy(v);
   }
+  for (auto& a : AudioObjects) {
+    if (a.object) a.object->MoveBy(v);
+  }
   PendingChanges |= pcPosition | pcLighting;
 }
 
 void TD3DScene::RotateAll(const D3DVECTOR& angles) {
   for (auto& e : Objects) {
     if (e.object) e.object->Rotate(angles);
+  }
+  for (auto& a : AudioObjects) {
+    if (a.object) a.object->Rotate(angles);
   }
   PendingChanges |= pcRotation;
 }
@@ -343,12 +426,48 @@ void TD3DScene::ReadDocument(const SceneDocument& doc, const ScenePlacement& pla
   for (const auto& entry : doc.Objects) {
     if (auto object = buildObject(entry)) appendObject(entry.Name, std::move(object), placement);
   }
+  for (const auto& sound : doc.Sounds) {
+    if (auto audio = buildSound(sound)) {
+      audio->MoveByXYZ(placement.translation.x, placement.translation.y, placement.translation.z);
+      AudioObjects.add(sound.Name, std::move(audio));
+    }
+  }
   for (const auto& d : doc.Data) DataItems.add(d.Name, std::make_unique<TCustomData>(d, nullptr));
   for (const auto& a : doc.Actions) Actions.add({}, std::make_unique<TD3DAction>(a, *this));
   for (const auto& l : doc.Lights) Lights.add({}, std::make_unique<TD3DSceneLight>(l));
   RebuildSubScenes();
   SetPaused(wasPaused);
+  UpdateSoundPositions();
   RebuildDeviceState();
+}
+
+std::unique_ptr<Stream> TD3DScene::openWave(const std::string& name) {
+  if (name.empty()) return nullptr;
+  try {
+    if (LoadingFromArchive && Archive && Archive->Exists(ResolveArchiveName(name))) {
+      return std::make_unique<MemoryStream>(Archive->ReadEntry(ResolveArchiveName(name)));
+    }
+    if (ResourceMode) {
+      if (auto bytes = ResourceRegistry::program().find("WAVE", ResolveResourceName(name))) {
+        return std::make_unique<MemoryStream>(*bytes);
+      }
+    }
+    const std::string path = ResolveFileName(name);
+    if (isRegularFile(path)) return std::make_unique<FileStream>(path, FileMode::Read);
+  } catch (const Error& e) {
+    std::fprintf(stderr, "velorina: %s\n", e.describe().c_str());
+  }
+  return nullptr;  // the sound stays silent
+}
+
+std::unique_ptr<TD3DBaseAudio> TD3DScene::buildSound(const SceneSoundEntry& entry) {
+  if (const auto* s = std::get_if<TD3DSoundInfo>(&entry.Record)) {
+    return std::make_unique<TD3DSound>(sound_, openWave(s->WaveName), *s, audioStart(), *clock_);
+  }
+  if (const auto* t = std::get_if<TD3DToneInfo>(&entry.Record)) {
+    return std::make_unique<TD3DTone>(*toneHost_, *t, audioStart());
+  }
+  return nullptr;
 }
 
 void TD3DScene::ReadSceneStream(std::span<const std::uint8_t> bytes, const std::string& source,
@@ -426,6 +545,7 @@ void TD3DScene::RecomputeIdentifierCounter() {
   for (const auto& e : Objects) highest = std::max(highest, e.object ? e.object->ObjectID() : 0);
   for (const auto& d : DataItems) highest = std::max(highest, d.object->DataID());
   for (const auto& l : Lights) highest = std::max(highest, l.object->LightID());
+  for (const auto& a : AudioObjects) highest = std::max(highest, a.object ? a.object->AudioID() : 0);
   ObjectIdCounter::raiseTo(highest);
 }
 

@@ -19,6 +19,7 @@
 #include "scene/NameResolver.h"
 #include "scene/NamedList.h"
 #include "scene/SceneDocument.h"
+#include "scene/objects/BaseAudio.h"
 #include "scene/objects/CustomData.h"
 #include "scene/objects/D3DObject.h"
 #include "scene/objects/SceneLight.h"
@@ -27,6 +28,8 @@ namespace velorina {
 
 class SoundDevice;
 class TDirect3DTexture2;
+class ToneGenHost;
+class MessageReporter;
 
 // What changed since the last frame.
 enum PendingChange : std::uint8_t { pcPosition = 1, pcRotation = 2, pcLighting = 4 };
@@ -44,8 +47,9 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   };
 
  public:
-  // A top-level scene drawing on `device` (may be null: nothing is drawn), timed by
-  // `clock`, which must outlive the scene.
+  // A top-level scene drawing on `device` (may be null: nothing is drawn), playing
+  // through `sound` (may be null: the scene keeps a silent device of its own), timed
+  // by `clock`; all three must outlive the scene.
   TD3DScene(DXDraw* device, SoundDevice* sound, const IClock& clock);
   // A sub-scene placed by `info`, loaded from the world its name gives, sharing the
   // parent's textures and search paths. Refuses (ESceneError) a world that includes
@@ -127,6 +131,23 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   // Resets (top-level scene without a file) and raises the identifier counter.
   void RecomputeIdentifierCounter();
 
+  // --- queries and audio control ----------------------------------------------
+  // Items of all five lists of a kind (-1: of any kind).
+  std::size_t CountByKind(std::int32_t kind) const;
+  // SetHidden(false/true) on every object with that identifier (and, unless kind
+  // is -1, that kind code).
+  void ShowObjects(std::int32_t kind, std::int32_t id);
+  void HideObjects(std::int32_t kind, std::int32_t id);
+  void PlayWaveSounds(std::int32_t id) { controlAudio(101, id, AudioControl::Play); }
+  void StopWaveSounds(std::int32_t id) { controlAudio(101, id, AudioControl::Stop); }
+  void RewindWaveSounds(std::int32_t id) { controlAudio(101, id, AudioControl::Rewind); }
+  void PlayTones(std::int32_t id) { controlAudio(102, id, AudioControl::Play); }
+  void StopTones(std::int32_t id) { controlAudio(102, id, AudioControl::Stop); }
+  void RewindTones(std::int32_t id) { controlAudio(102, id, AudioControl::Rewind); }
+  // Gives every sound the listener's (the camera's) position and orientation;
+  // nothing while paused.
+  void UpdateSoundPositions();
+
   // --- frame and camera -------------------------------------------------------
   void Frame(std::uint32_t backgroundColor);
   void ApplyChanges();
@@ -143,6 +164,7 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   NamedList<TD3DObject> Objects;
   NamedList<TD3DSceneLight> Lights;
   NamedList<TCustomData> DataItems;
+  NamedList<TD3DBaseAudio> AudioObjects;
   NamedList<TD3DAction> Actions;
   std::vector<TD3DScene*> SubScenes;
   std::shared_ptr<NamedList<TDirect3DTexture2>> Textures;
@@ -184,8 +206,19 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   FileSearchPlaces searchPlaces() const;
   template <typename F>
   void forEachTarget(std::int32_t kind, std::int32_t id, F&& f);
+  enum class AudioControl { Play, Stop, Rewind };
+  void controlAudio(std::uint8_t kind, std::int32_t id, AudioControl what);
+  void setObjectsHidden(std::int32_t kind, std::int32_t id, bool hidden);
+  std::unique_ptr<TD3DBaseAudio> buildSound(const SceneSoundEntry& entry);
+  // The wave data a stored name refers to: archive, resources, then files.
+  std::unique_ptr<Stream> openWave(const std::string& name);
+  // Every audio object: the sounds start playing unless the scene is paused.
+  AudioStart audioStart() const { return Paused ? AudioStart::Silent : AudioStart::Play; }
 
   SoundDevice* sound_ = nullptr;
+  std::shared_ptr<SoundDevice> ownSound_;        // a silent device when none was given
+  std::shared_ptr<MessageReporter> reporter_;
+  std::shared_ptr<ToneGenHost> toneHost_;        // shared with sub-scenes
   const IClock* clock_ = nullptr;
   double sortInterval_ = 0.01;
   std::unique_ptr<TSubStream> archiveWindow_;

@@ -3,6 +3,7 @@
 
 #include "platform/display/DXDraw.h"
 #include "scene/Scene.h"
+#include "scene/objects/Tone.h"
 #include "scene/objects/SystemColors.h"
 
 namespace velorina {
@@ -47,7 +48,21 @@ bool TD3DScene::RootInScene() const {
 }
 
 void TD3DScene::SetPaused(bool paused) {
-  if (paused != Paused) Paused = paused;
+  if (paused != Paused) {
+    Paused = paused;
+    if (paused) {
+      for (auto& a : AudioObjects) {
+        if (a.object) a.object->Stop();
+      }
+    } else {
+      UpdateSoundPositions();
+      for (auto& a : AudioObjects) {
+        if (!a.object) continue;
+        if (auto* tone = dynamic_cast<TD3DTone*>(a.object.get())) tone->Prepare();
+        a.object->Play();
+      }
+    }
+  }
   for (TD3DScene* s : SubScenes) s->SetPaused(paused);
 }
 
@@ -97,11 +112,15 @@ void TD3DScene::ApplyChanges() {
   const bool due = now - LastSortTime > sortInterval_;
   for (TD3DScene* s : SubScenes) s->ApplyChanges();
   if (f == pcRotation) {
-    if (due) LastSortTime = now;
+    if (due) {
+      UpdateSoundPositions();
+      LastSortTime = now;
+    }
     if (!IsChild) setViewTransform();
   } else {
     if (due) {
       if (MotionStep == 0) SortByDistance();
+      UpdateSoundPositions();
       LastSortTime = now;
     }
     if (!IsChild) {

@@ -12,6 +12,7 @@
 #include "platform/display/SystemClock.h"
 #include "platform/display/offscreen/OffscreenPresenter.h"
 #include "platform/display/sdl/SdlPresenter.h"
+#include "platform/sound/SoundDevice.h"
 #include "scene/objects/ObjectIdCounter.h"
 #include "shell/EmbeddedWorld.h"
 #include "shell/SurfaceSetup.h"
@@ -127,6 +128,8 @@ void TDXViewerForm::createComponents() {
     systemClock_ = std::make_unique<SystemClock>();
     clock_ = systemClock_.get();
   }
+  // Without an audio device the device plays silently; the world still loads.
+  sound_ = SoundDevice::openDefault();
   std::unique_ptr<IPresenter> presenter;
   if (headless()) {
     presenter = std::make_unique<OffscreenPresenter>();
@@ -169,7 +172,7 @@ void TDXViewerForm::loadWorld(FileStream& file) {
 }
 
 void TDXViewerForm::FormCreate() {
-  Scene = std::make_unique<TD3DScene>(display_.get(), nullptr, *clock_);
+  Scene = std::make_unique<TD3DScene>(display_.get(), sound_.get(), *clock_);
   const std::string source = options_.world.empty() ? programPath_ : options_.world;
   bool started = false;
   try {
@@ -212,6 +215,7 @@ void TDXViewerForm::FormDestroy() {
   input_.Mouse.BindInputStates = false;
   Scene.reset();
   if (display_) display_->Finalize();
+  sound_.reset();
 }
 
 void TDXViewerForm::DXDrawInitializeSurface(DXDraw& d) {

@@ -19,6 +19,7 @@
 namespace velorina {
 
 class FileStream;
+class SoundDevice;
 
 // What start-up read of the world.
 struct StartupResult {
@@ -65,6 +66,7 @@ class TDXViewerForm {
   std::unique_ptr<IClock> systemClock_;
   ManualClock fixedClock_;
   const IClock* clock_ = nullptr;
+  std::unique_ptr<SoundDevice> sound_;
   std::unique_ptr<DXDraw> display_;
   DXInput input_;
   std::unique_ptr<DXTimer> timer_;

@@ -12,6 +12,7 @@
 #include "platform/render/Direct3DTexture2.h"
 #include "scene/objects/ObjectIdCounter.h"
 #include "scene/objects/QuadrAngle.h"
+#include "scene/objects/SoundInfo.h"
 #include "support/ArchiveBuilder.h"
 #include "support/TempDir.h"
 
@@ -204,6 +205,49 @@ TEST(Scene, ActionsMoveTheirTargetsEveryFrame) {
   EXPECT_NEAR(scene.Objects[0].object->GetCenter(0).x, 1.0f, 0.02f);
   scene.DeleteTemporaryActions();
   EXPECT_TRUE(scene.Actions.empty());
+}
+
+TEST(Scene, SoundsAndTonesLoadMoveAndAreCountedWithEverythingElse) {
+  MemoryStream s;
+  s.writeExact("SCENEDEF", 8);
+  s.writeU32(117);
+  s.writeU32(0);
+  s.writeU32(1);
+  s.writeU8(2);
+  s.writeI16(0);
+  wall(3, 2).write(s);
+  s.writeU32(2);
+  s.writeU8(101);  // a wave sound whose wave is missing: silent, but there
+  s.writeU8(8);
+  s.writeExact("none.wav", 8);
+  TD3DSoundInfo sound;
+  sound.ID = 3;
+  sound.Range = 10;
+  sound.Enabled = true;
+  sound.write(s);
+  s.writeU8(102);
+  TD3DToneInfo tone;
+  tone.ID = 4;
+  tone.Frequency = 0;  // made safe by the generator's limits
+  tone.Range = 5;
+  tone.write(s);
+  ManualClock clock;
+  TD3DScene scene(nullptr, nullptr, clock);
+  scene.LoadFromBytes(s.bytes(), "sounds.d3d");
+  ASSERT_EQ(scene.AudioObjects.size(), 2u);
+  EXPECT_EQ(scene.CountByKind(-1), 3u);
+  EXPECT_EQ(scene.CountByKind(101), 1u);
+  EXPECT_EQ(scene.CountByKind(2), 1u);
+  scene.MoveTargets(-1, 3, {1, 0, 0});  // moves the quadrangle and the sound with identifier 3
+  EXPECT_FLOAT_EQ(scene.Objects[0].object->GetCenter(0).x, 1.0f);
+  EXPECT_FLOAT_EQ(scene.AudioObjects[0].object->DistanceTo({1, 0, 0}), 0.0f);
+  scene.SetPaused(true);
+  scene.StopWaveSounds(4);  // only a tone has identifier 4: nothing happens
+  scene.SetPaused(false);
+  scene.HideObjects(2, 3);
+  EXPECT_TRUE(scene.Objects[0].object->Hidden);
+  scene.ShowObjects(-1, 3);
+  EXPECT_FALSE(scene.Objects[0].object->Hidden);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "imaging/BmpCodec.h"
 #include "imaging/PngCodec.h"
 #include "scene/objects/QuadrangleInfo.h"
+#include "scene/objects/SoundInfo.h"
 #include "support/ArchiveBuilder.h"
 #include "support/RunCommand.h"
 #include "support/TempDir.h"
@@ -161,6 +162,54 @@ TEST(Cli, SceneDumpAndHeadlessRenderOfAWorld) {
   r = runCommand(kTool + " render " + quote(wad) + " --size 0x0 --out " + quote(png));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(lines(r.err), 1u);
+}
+
+// A mono 8-bit 8 kHz WAVE of `frames` samples.
+std::string tinyWave(std::uint32_t frames) {
+  MemoryStream w;
+  w.writeExact("RIFF", 4);
+  w.writeU32(36 + frames);
+  w.writeExact("WAVEfmt ", 8);
+  w.writeU32(16);
+  w.writeU16(1);
+  w.writeU16(1);
+  w.writeU32(8000);
+  w.writeU32(8000);
+  w.writeU16(1);
+  w.writeU16(8);
+  w.writeExact("data", 4);
+  w.writeU32(frames);
+  for (std::uint32_t i = 0; i < frames; ++i) w.writeU8(static_cast<std::uint8_t>(128 + ((i / 9) % 2 ? 60 : -60)));
+  return std::string(w.bytes().begin(), w.bytes().end());
+}
+
+TEST(Cli, APackedWorldWithASoundPlaysHeadlessWithoutError) {
+  test::TempDir dir;
+  MemoryStream scene;
+  scene.writeExact("SCENEDEF", 8);
+  scene.writeU32(117);
+  scene.writeU32(0);
+  scene.writeU32(0);
+  scene.writeU32(1);
+  scene.writeU8(101);
+  scene.writeU8(8);
+  scene.writeExact("beep.wav", 8);
+  TD3DSoundInfo sound;
+  sound.ID = 7;
+  sound.Position = {0, 0, 2};
+  sound.Range = 10;
+  sound.Looped = true;
+  sound.Enabled = true;
+  sound.write(scene);
+  const auto wad = dir.writeBytes("w.wad", test::ArchiveBuilder()
+                                               .add("MAP01.D3D", std::string(scene.bytes().begin(), scene.bytes().end()))
+                                               .add("beep.wav", tinyWave(4000))
+                                               .build());
+  const auto player = dir.file("player");
+  ASSERT_EQ(runCommand(kTool + " pack --archive " + quote(wad) + " -o " + quote(player) + " --player " + quote(kPlayer)).status, 0);
+  const auto r = runCommand("SDL_AUDIODRIVER=dummy " + quote(player) + " --headless --frames 20 --fixed-step 10");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
 }
 
 }  // namespace
