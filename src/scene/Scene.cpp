@@ -82,11 +82,13 @@ void TD3DScene::initialize(DXDraw* device, SoundDevice* sound, const IClock& clo
     MotionStep = ParentScene->MotionStep;
     TextureDetail = ParentScene->TextureDetail;
     Textures = ParentScene->Textures;
+    TexturePictures = ParentScene->TexturePictures;
     SearchPaths = ParentScene->SearchPaths;
     programDirectory = ParentScene->programDirectory;
   } else {
     ParentScene = nullptr;
     Textures = std::make_shared<NamedList<TDirect3DTexture2>>();
+    TexturePictures = std::make_shared<std::map<const TDirect3DTexture2*, Bitmap>>();
     SearchPaths = std::make_shared<std::vector<std::string>>();
   }
   Initialize(device, nullptr);
@@ -335,7 +337,10 @@ void TD3DScene::ClearObjects() {
 
 void TD3DScene::ClearAll() {
   ClearObjects();
-  if (ParentScene == nullptr && Textures) Textures->clear();
+  if (ParentScene == nullptr && Textures) {
+    Textures->clear();
+    TexturePictures->clear();
+  }
 }
 
 void TD3DScene::closeArchive() {
@@ -483,6 +488,21 @@ void TD3DScene::ReadSceneStream(std::span<const std::uint8_t> bytes, const std::
   if (Textures && doc.Form == SceneStreamForm::Headed) {
     Textures->stableSort([](const auto& a, const auto& b) { return upperAscii(a.name) < upperAscii(b.name); });
   }
+}
+
+void TD3DScene::LoadFromResource(const std::string& name) {
+  // The flag holds only for this load, however it ends.
+  struct Mode {
+    TD3DScene& s;
+    explicit Mode(TD3DScene& scene) : s(scene) { s.ResourceMode = true; }
+    ~Mode() { s.ResourceMode = false; }
+  } mode{*this};
+  const std::string resource = ResolveResourceName(name);
+  const bool number = !resource.empty() && resource.size() < 10 &&
+                      std::all_of(resource.begin(), resource.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const auto bytes = number ? ResourceRegistry::program().get("D3D", std::stoi(resource))
+                            : ResourceRegistry::program().get("D3D", resource);
+  LoadFromBytes(bytes, "D3D/" + resource);
 }
 
 void TD3DScene::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& source) {

@@ -6,6 +6,7 @@
 // shares the texture cache and search paths of the scene that contains it.
 
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -111,6 +112,9 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   // Reads the picture `name` (archive, then file, then resource) shaped for the
   // texture detail; false when nothing was found.
   bool LoadPicture(Bitmap& image, std::string& name);
+  // Changes the texture detail and rebuilds every cached texture in place from the
+  // picture it was made of, so objects, actions and the camera stay as they are.
+  void SetTextureDetail(std::uint8_t mode);
   std::optional<Bitmap> TextureToBitmap(const std::string& name) const;
 
   // --- loading --------------------------------------------------------------
@@ -120,6 +124,9 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   // was read and raises its error.
   void ReadSceneStream(std::span<const std::uint8_t> bytes, const std::string& source,
                        const ScenePlacement& placement = {});
+  // Loads a world from the program's resources of type "D3D" (by number when the
+  // resolved name is a whole number, else by name), looking up its media there too.
+  void LoadFromResource(const std::string& name);
   // Clears the scene, then reads the stream.
   void LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& source);
   // The world of a package: the archive of `size` bytes at `position` of `stream`.
@@ -169,6 +176,8 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   std::vector<TD3DScene*> SubScenes;
   std::shared_ptr<NamedList<TDirect3DTexture2>> Textures;
   std::shared_ptr<std::vector<std::string>> SearchPaths;
+  // The decoded picture behind each cached texture, for rebuilding at another detail.
+  std::shared_ptr<std::map<const TDirect3DTexture2*, Bitmap>> TexturePictures;
 
   TD3DSceneInfo SceneInfo;
   std::string FileName;
@@ -197,6 +206,10 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   void closeArchive();
   void appendObject(std::string name, std::unique_ptr<TD3DObject> object, const ScenePlacement& placement);
   std::unique_ptr<TD3DObject> buildObject(const SceneObjectEntry& entry);
+  // Decodes the picture `name` from the first source that has it; false when none does.
+  bool readPicture(Bitmap& image, std::string& name);
+  // A device texture from a shaped picture: square, at least 8 bits per pixel.
+  std::unique_ptr<TDirect3DTexture2> textureFromPicture(Bitmap picture);
   void RebuildSubScenes();
   void SortByDistance();
   void setViewTransform();

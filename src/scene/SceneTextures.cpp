@@ -43,16 +43,44 @@ TDirect3DTexture2* TD3DScene::AcquireTexture(std::string& name) {
     name = cache[static_cast<std::size_t>(index)].name;
     return cache[static_cast<std::size_t>(index)].object.get();
   }
-  Bitmap picture;
-  if (!LoadPicture(picture, name)) return nullptr;
+  Bitmap source;
+  if (!readPicture(source, name)) return nullptr;
+  Bitmap picture = source;
+  shapeForDetail(picture, TextureDetail);
+  TDirect3DTexture2* texture = cache.add(name, textureFromPicture(std::move(picture)));
+  (*TexturePictures)[texture] = std::move(source);
+  return texture;
+}
+
+std::unique_ptr<TDirect3DTexture2> TD3DScene::textureFromPicture(Bitmap picture) {
   if (picture.width() != picture.height()) tileToSquare(picture);
   if (picture.format() == PixelFormat::Bits1 || picture.format() == PixelFormat::Bits4) {
     picture = convertPixelFormat(picture, PixelFormat::Bits8);
   }
-  return cache.add(name, createTexture(picture));
+  return createTexture(picture);
+}
+
+void TD3DScene::SetTextureDetail(std::uint8_t mode) {
+  if (mode == TextureDetail) return;
+  TextureDetail = mode;
+  for (TD3DScene* s : SubScenes) s->TextureDetail = mode;
+  for (auto& entry : *Textures) {
+    const auto source = TexturePictures->find(entry.object.get());
+    if (!entry.object || source == TexturePictures->end()) continue;
+    Bitmap picture = source->second;
+    shapeForDetail(picture, TextureDetail);
+    entry.object->ReplacePicture(*textureFromPicture(std::move(picture)));
+  }
+  InvalidateAll();
 }
 
 bool TD3DScene::LoadPicture(Bitmap& image, std::string& name) {
+  if (!readPicture(image, name)) return false;
+  shapeForDetail(image, TextureDetail);
+  return true;
+}
+
+bool TD3DScene::readPicture(Bitmap& image, std::string& name) {
   bool decoded = false;
   {
     if (LoadingFromArchive && Archive && Archive->Exists(ResolveArchiveName(name))) {
@@ -94,7 +122,6 @@ bool TD3DScene::LoadPicture(Bitmap& image, std::string& name) {
     image.reset(2, 2, PixelFormat::Bits24);
     return false;
   }
-  shapeForDetail(image, TextureDetail);
   return true;
 }
 

@@ -203,6 +203,7 @@ void TDXViewerForm::FormCreate() {
   } catch (const Error& e) {
     reportError(e.describe());
     running_ = false;
+    displayFailed_ = true;
   }
   timer_->SetEnabled(true);
   camera_.start(clock_->GetTickCount());
@@ -303,6 +304,7 @@ int TDXViewerForm::run() {
     std::fprintf(stderr, "velorina: %s\n", e.describe().c_str());
     return 1;
   }
+  if (displayFailed_) return 1;
   return headless() && !startup_.error.empty() ? 1 : 0;
 }
 

@@ -77,6 +77,7 @@ class TDXViewerForm {
   CameraStep camera_;
   bool running_ = true;
   bool windowActive_ = true;
+  bool displayFailed_ = false;
   int frames_ = 0;
 };
 

@@ -250,5 +250,38 @@ TEST(Scene, SoundsAndTonesLoadMoveAndAreCountedWithEverythingElse) {
   EXPECT_FALSE(scene.Objects[0].object->Hidden);
 }
 
+TEST(Scene, ATextureDetailChangeRebuildsTexturesInPlace) {
+  test::TempDir dir;
+  dir.write("world.d3d", sceneStream("red.bmp", {{wall(1, 3), 0}}));
+  dir.write("red.bmp", bmpFile(255, 0, 0));
+  ManualClock clock;
+  TD3DScene scene(nullptr, nullptr, clock);
+  scene.LoadFromFile(dir.file("world.d3d"));
+  TD3DActionInfo spin;
+  spin.Kind = 210;
+  spin.Duration = 1;
+  spin.Temporary = 1;
+  scene.AddAction(spin);
+  TDirect3DTexture2* texture = scene.Objects[0].object->Texture();
+  ASSERT_NE(texture, nullptr);
+  EXPECT_EQ(texture->width(), 16u);
+  scene.SetTextureDetail(1);  // half size
+  EXPECT_EQ(scene.Objects[0].object->Texture(), texture);  // the same texture, rebuilt
+  EXPECT_EQ(texture->width(), 8u);
+  EXPECT_EQ(texture->texels()[0] & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(scene.Actions.size(), 1u);  // a temporary action survives
+  scene.SetTextureDetail(3);  // double size, from the original picture
+  EXPECT_EQ(texture->width(), 32u);
+}
+
+TEST(Scene, LoadsAWorldFromTheProgramsResourcesAndLeavesResourceModeAfterwards) {
+  ManualClock clock;
+  TD3DScene scene(nullptr, nullptr, clock);
+  scene.LoadFromResource("C:\\maps\\map01.d3d");
+  EXPECT_FALSE(scene.ResourceMode);
+  EXPECT_THROW(scene.LoadFromResource("no such world"), EResNotFound);
+  EXPECT_FALSE(scene.ResourceMode);
+}
+
 }  // namespace
 }  // namespace velorina

@@ -42,6 +42,13 @@ Bitmap TDirect3DTexture2::TextureToBitmap() const {
   return bitmap;
 }
 
+void TDirect3DTexture2::ReplacePicture(const TDirect3DTexture2& source) {
+  width_ = source.width_;
+  height_ = source.height_;
+  texels_ = source.texels_;
+  ++revision_;
+}
+
 std::unique_ptr<TDirect3DTexture2> createTexture(const Bitmap& bitmap) {
   const auto texels = bitmap.toARGB32();
   return std::make_unique<TDirect3DTexture2>(std::uint32_t(bitmap.width()), std::uint32_t(bitmap.height()), texels);

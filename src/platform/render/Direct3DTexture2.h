@@ -52,6 +52,10 @@ class TDirect3DTexture2 {
   // A 24-bit copy of the surface.
   Bitmap TextureToBitmap() const;
 
+  // Takes the picture (size and texels) of `source` and keeps this surface's colour
+  // key and transparency, so every object holding this texture draws the new picture.
+  void ReplacePicture(const TDirect3DTexture2& source);
+
  private:
   std::uint32_t width_;
   std::uint32_t height_;
