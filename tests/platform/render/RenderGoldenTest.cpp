@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/render/Direct3DTexture2.h"
-#include "platform/render/GoldenImage.h"
+#include "support/GoldenImage.h"
 #include "platform/render/RenderTestSupport.h"
 #include "platform/render/TestScene.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Golden-image comparison for tests. The reference of `name` is
-// tests/platform/render/golden/<name>.png. With VELORINA_REGENERATE_GOLDEN=1 in the
+// tests/<folder>/<name>.png, the folder being platform/render/golden unless given. With VELORINA_REGENERATE_GOLDEN=1 in the
 // environment the picture is written as the new reference instead of compared.
 
 #include <cstdint>
@@ -15,5 +15,8 @@ namespace velorina::testing {
 // `tolerance`; small differences allow for rounding in float arithmetic.
 ::testing::AssertionResult matchesGolden(const std::string& name, std::uint32_t width, std::uint32_t height,
                                          std::span<const std::uint32_t> argb, int tolerance = 2);
+::testing::AssertionResult matchesGoldenIn(const std::string& folder, const std::string& name, std::uint32_t width,
+                                           std::uint32_t height, std::span<const std::uint32_t> argb,
+                                           int tolerance = 2);
 
 }  // namespace velorina::testing

@@ -1,4 +1,4 @@
-#include "platform/render/GoldenImage.h"
+#include "support/GoldenImage.h"
 
 #include <png.h>
 
@@ -12,8 +12,8 @@ namespace velorina::testing {
 
 namespace {
 
-std::string goldenPath(const std::string& name) {
-  return std::string(VELORINA_TEST_DATA_DIR) + "/platform/render/golden/" + name + ".png";
+std::string goldenPath(const std::string& folder, const std::string& name) {
+  return std::string(VELORINA_TEST_DATA_DIR) + "/" + folder + "/" + name + ".png";
 }
 
 bool regenerating() {
@@ -45,7 +45,13 @@ bool readPng(const std::string& path, std::uint32_t& width, std::uint32_t& heigh
 
 ::testing::AssertionResult matchesGolden(const std::string& name, std::uint32_t width, std::uint32_t height,
                                          std::span<const std::uint32_t> argb, int tolerance) {
-  const std::string path = goldenPath(name);
+  return matchesGoldenIn("platform/render/golden", name, width, height, argb, tolerance);
+}
+
+::testing::AssertionResult matchesGoldenIn(const std::string& folder, const std::string& name, std::uint32_t width,
+                                           std::uint32_t height, std::span<const std::uint32_t> argb,
+                                           int tolerance) {
+  const std::string path = goldenPath(folder, name);
   if (regenerating()) {
     writePng(path, width, height, argb);
     return ::testing::AssertionSuccess() << "regenerated " << path;
