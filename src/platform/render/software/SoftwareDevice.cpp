@@ -350,7 +350,11 @@ void SoftwareDevice::binTriangles() {
     const std::int32_t y1 = std::min(vp.y1 - 1, std::int32_t(std::ceil(maxY)) + 1);
     if (x0 > x1 || y0 > y1) continue;
     for (std::int32_t ty = y0 >> kTileShift; ty <= y1 >> kTileShift; ++ty)
-      for (std::int32_t tx = x0 >> kTileShift; tx <= x1 >> kTileShift; ++tx) bins_[std::size_t(ty) * tilesX_ + tx].push_back(i);
+      for (std::int32_t tx = x0 >> kTileShift; tx <= x1 >> kTileShift; ++tx) {
+        const std::size_t tile = std::size_t(ty) * tilesX_ + tx;
+        if (bins_[tile].empty()) touched_.push_back(std::uint32_t(tile));
+        bins_[tile].push_back(i);
+      }
   }
 }
 
@@ -363,11 +367,13 @@ void SoftwareDevice::rasterizeTriangles() {
                            : Shading::Gouraud;
   binTriangles();
   const SampleRect vp = viewportSamples();
-  const auto tileCount = std::uint32_t(bins_.size());
+  // Only the tiles the batch touches are visited.
+  const auto tileCount = std::uint32_t(touched_.size());
   std::atomic<std::uint32_t> nextTile{0};
   auto job = [&](unsigned thread) {
     Rasterizer& r = threadRasterizers_[thread];
-    for (std::uint32_t tile = nextTile.fetch_add(1); tile < tileCount; tile = nextTile.fetch_add(1)) {
+    for (std::uint32_t next = nextTile.fetch_add(1); next < tileCount; next = nextTile.fetch_add(1)) {
+      const std::uint32_t tile = touched_[next];
       std::vector<std::uint32_t>& bin = bins_[tile];
       if (bin.empty()) continue;
       const std::int32_t tx = std::int32_t(tile % std::uint32_t(tilesX_)) << kTileShift;
@@ -387,7 +393,14 @@ void SoftwareDevice::rasterizeTriangles() {
       bin.clear();
     }
   };
-  workers_->run(job);
+  // A small batch costs less on this thread than waking the others for it.
+  constexpr std::uint32_t kSerialTiles = 2;
+  if (tileCount <= kSerialTiles) {
+    job(0);
+  } else {
+    workers_->run(job);
+  }
+  touched_.clear();
   triangles_.clear();
 }
 

@@ -109,6 +109,7 @@ class SoftwareDevice final : public IDirect3DDevice7 {
   // by one thread, its triangles in order, while it stays in the cache.
   static constexpr int kTileShift = 6;
   std::vector<std::vector<std::uint32_t>> bins_;
+  std::vector<std::uint32_t> touched_;  // tiles whose bin is not empty, in the order first touched
   std::int32_t tilesX_ = 0, tilesY_ = 0;
   software::Clipper clipper_;
   D3DVIEWPORT7 viewport_;
