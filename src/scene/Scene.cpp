@@ -209,39 +209,33 @@ void TD3DScene::MoveTargets(std::int32_t kind, std::int32_t id, const D3DVECTOR&
       }
     }
   } else {
-    std::vector<TD3DSceneLight*> lights;
-    for (auto& l : Lights) lights.push_back(l.object.get());
     forEachTarget(kind, id, [&](TD3DObject& o) {
       o.MoveByXYZ(move.x, move.y, move.z);
-      o.ApplyLights(lights);
+      o.ApplyLights(lightPointers_);
     });
   }
   PendingChanges |= pcPosition;
 }
 
 void TD3DScene::RotateTargetsAboutCentres(std::int32_t kind, std::int32_t id, const D3DVECTOR& angles) {
-  std::vector<TD3DSceneLight*> lights;
-  for (auto& l : Lights) lights.push_back(l.object.get());
   forEachTarget(kind, id, [&](TD3DObject& o) {
     const D3DVECTOR centre = o.GetCenter(0);
     o.MoveBy({-centre.x, -centre.y, -centre.z});
     o.RotateXYZ(angles.x, angles.y, angles.z);
     o.MoveBy(centre);
     if (auto* s = dynamic_cast<TD3DScene*>(&o)) s->ApplyChanges();
-    o.ApplyLights(lights);
+    o.ApplyLights(lightPointers_);
   });
 }
 
 void TD3DScene::RotateTargetsAboutPoint(std::int32_t kind, std::int32_t id, const D3DVECTOR& pivot,
                                         const D3DVECTOR& angles) {
-  std::vector<TD3DSceneLight*> lights;
-  for (auto& l : Lights) lights.push_back(l.object.get());
   forEachTarget(kind, id, [&](TD3DObject& o) {
     o.MoveBy({-pivot.x, -pivot.y, -pivot.z});
     o.RotateXYZ(angles.x, angles.y, angles.z);
     o.MoveBy(pivot);
     if (auto* s = dynamic_cast<TD3DScene*>(&o)) s->ApplyChanges();
-    o.ApplyLights(lights);
+    o.ApplyLights(lightPointers_);
   });
 }
 
@@ -332,6 +326,7 @@ void TD3DScene::ClearObjects() {
   DataItems.clear();
   Actions.clear();
   Lights.clear();
+  lightPointers_.clear();
   SubScenes.clear();
 }
 
@@ -439,7 +434,7 @@ void TD3DScene::ReadDocument(const SceneDocument& doc, const ScenePlacement& pla
   }
   for (const auto& d : doc.Data) DataItems.add(d.Name, std::make_unique<TCustomData>(d, nullptr));
   for (const auto& a : doc.Actions) Actions.add({}, std::make_unique<TD3DAction>(a, *this));
-  for (const auto& l : doc.Lights) Lights.add({}, std::make_unique<TD3DSceneLight>(l));
+  for (const auto& l : doc.Lights) lightPointers_.push_back(Lights.add({}, std::make_unique<TD3DSceneLight>(l)));
   RebuildSubScenes();
   SetPaused(wasPaused);
   UpdateSoundPositions();

@@ -234,6 +234,9 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   std::shared_ptr<ToneGenHost> toneHost_;        // shared with sub-scenes
   const IClock* clock_ = nullptr;
   double sortInterval_ = 0.01;
+  // The lights of Lights, in order, as the objects take them (kept with Lights so
+  // the per-frame work allocates nothing).
+  std::vector<TD3DSceneLight*> lightPointers_;
   std::unique_ptr<TSubStream> archiveWindow_;
 };
 
