@@ -285,6 +285,30 @@ std::size_t TD3DScene::CountByKind(std::int32_t kind) const {
   return n;
 }
 
+std::size_t TD3DScene::CollectByKindAndId(std::int32_t kind, std::int32_t id, std::vector<SceneItemRef>& out) {
+  const auto byteKind = static_cast<std::uint8_t>(kind);
+  auto matches = [&](std::uint8_t k) { return kind == -1 || k == byteKind; };
+  const std::size_t before = out.size();
+  for (auto& e : Objects) {
+    if (e.object && matches(e.object->KindCode()) && e.object->ObjectID() == id) out.emplace_back(e.object.get());
+  }
+  for (auto& a : AudioObjects) {
+    if (a.object && (kind == -1 || a.object->AudioKind() == kind) && a.object->AudioID() == id) {
+      out.emplace_back(a.object.get());
+    }
+  }
+  for (auto& d : DataItems) {
+    if (matches(d.object->KindCode()) && d.object->DataID() == id) out.emplace_back(d.object.get());
+  }
+  for (auto& a : Actions) {
+    if (matches(a.object->ActionKind()) && a.object->ActionID() == id) out.emplace_back(a.object.get());
+  }
+  for (auto& l : Lights) {
+    if (matches(l.object->KindCode()) && l.object->LightID() == id) out.emplace_back(l.object.get());
+  }
+  return out.size() - before;
+}
+
 void TD3DScene::setObjectsHidden(std::int32_t kind, std::int32_t id, bool hidden) {
   forEachTarget(kind, id, [&](TD3DObject& o) { o.SetHidden(hidden); });
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <variant>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ class MessageReporter;
 
 // What changed since the last frame.
 enum PendingChange : std::uint8_t { pcPosition = 1, pcRotation = 2, pcLighting = 4 };
+
+// One item of any of the scene's five lists, as the queries collect them.
+using SceneItemRef = std::variant<TD3DObject*, TD3DBaseAudio*, TCustomData*, TD3DAction*, TD3DSceneLight*>;
 
 // Placement of what a scene stream adds: rotation angles, then a translation.
 struct ScenePlacement {
@@ -141,6 +145,16 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   // --- queries and audio control ----------------------------------------------
   // Items of all five lists of a kind (-1: of any kind).
   std::size_t CountByKind(std::int32_t kind) const;
+  // Appends every item of the five lists (objects, audio, data, actions, lights, each
+  // in list order) whose kind matches (-1: any) and whose identifier is `id`;
+  // answers the number appended.
+  std::size_t CollectByKindAndId(std::int32_t kind, std::int32_t id, std::vector<SceneItemRef>& out);
+  std::size_t CollectQuadrangles(std::int32_t id, std::vector<SceneItemRef>& out) { return CollectByKindAndId(2, id, out); }
+  std::size_t CollectPolygons(std::int32_t id, std::vector<SceneItemRef>& out) { return CollectByKindAndId(4, id, out); }
+  std::size_t CollectSpheres(std::int32_t id, std::vector<SceneItemRef>& out) { return CollectByKindAndId(9, id, out); }
+  std::size_t CollectTexts(std::int32_t id, std::vector<SceneItemRef>& out) { return CollectByKindAndId(15, id, out); }
+  std::size_t CollectScenes(std::int32_t id, std::vector<SceneItemRef>& out) { return CollectByKindAndId(7, id, out); }
+  std::size_t CollectData(std::int32_t id, std::vector<SceneItemRef>& out) { return CollectByKindAndId(201, id, out); }
   // SetHidden(false/true) on every object with that identifier (and, unless kind
   // is -1, that kind code).
   void ShowObjects(std::int32_t kind, std::int32_t id);

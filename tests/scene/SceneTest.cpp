@@ -244,6 +244,13 @@ TEST(Scene, SoundsAndTonesLoadMoveAndAreCountedWithEverythingElse) {
   scene.SetPaused(true);
   scene.StopWaveSounds(4);  // only a tone has identifier 4: nothing happens
   scene.SetPaused(false);
+  std::vector<SceneItemRef> found;
+  EXPECT_EQ(scene.CollectByKindAndId(-1, 3, found), 2u);  // the quadrangle, then the sound
+  EXPECT_TRUE(std::holds_alternative<TD3DObject*>(found[0]));
+  EXPECT_TRUE(std::holds_alternative<TD3DBaseAudio*>(found[1]));
+  EXPECT_EQ(scene.CollectSpheres(3, found), 0u);
+  EXPECT_EQ(scene.CollectQuadrangles(3, found), 1u);
+  EXPECT_EQ(found.size(), 3u);
   scene.HideObjects(2, 3);
   EXPECT_TRUE(scene.Objects[0].object->Hidden);
   scene.ShowObjects(-1, 3);
