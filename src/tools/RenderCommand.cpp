@@ -13,6 +13,7 @@
 #include "shell/WorldPackage.h"
 #include "tools/ArgParser.h"
 #include "tools/Commands.h"
+#include "tools/WorldSource.h"
 
 namespace velorina::tools {
 
@@ -56,16 +57,7 @@ TWorldHeader loadWorld(TD3DScene& scene, const std::string& path, const std::str
   }
   if (isArchive) {
     std::string name = lump;
-    if (name.empty()) {
-      TWad wad(path);
-      for (const auto& n : wad.Names()) {
-        if (n.size() >= 4 && upperAscii(n.substr(n.size() - 4)) == ".D3D") {
-          if (!name.empty()) throw UsageError("the archive holds several .D3D lumps; name one with --lump");
-          name = n;
-        }
-      }
-      if (name.empty()) throw UsageError("the archive holds no .D3D lump; name one with --lump");
-    }
+    if (name.empty()) name = chooseSceneLump(TWad(path), {}, path);
     scene.OpenFromArchiveFile(path, name);
     return TWorldHeader::shipped();
   }

@@ -15,8 +15,9 @@ bool endsWithD3D(const std::string& name) {
   return name.size() >= 4 && upperAscii(name.substr(name.size() - 4)) == ".D3D";
 }
 
-// The lump to read: --lump resolved against the archive, else the only ".D3D" lump.
-std::string chooseLump(const TWad& wad, const std::string& wanted, const std::string& archiveName) {
+}  // namespace
+
+std::string chooseSceneLump(const TWad& wad, const std::string& wanted, const std::string& archiveName) {
   if (!wanted.empty()) return resolveArchiveEntryName(wad, wanted);
   std::vector<std::string> scenes;
   for (const auto& n : wad.Names()) {
@@ -28,6 +29,8 @@ std::string chooseLump(const TWad& wad, const std::string& wanted, const std::st
                                scenes.empty() ? "the archive holds no .D3D lump; name one with --lump"
                                               : "the archive holds several .D3D lumps; name one with --lump"});
 }
+
+namespace {
 
 void readArchiveLump(TWad& wad, const std::string& lump, WorldSource& out) {
   out.lump = lump;
@@ -54,7 +57,7 @@ WorldSource openWorldSource(const std::string& path, const std::string& lump) {
   if (file.read(magic, 4) == 4 && std::memcmp(magic, "PWAD", 4) == 0) {
     out.kind = WorldFileKind::Archive;
     TWad wad(path);
-    readArchiveLump(wad, chooseLump(wad, lump, path), out);
+    readArchiveLump(wad, chooseSceneLump(wad, lump, path), out);
     return out;
   }
   out.kind = WorldFileKind::SceneFile;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "archive/ByteBuffer.h"
+#include "archive/Wad.h"
 #include "shell/WorldPackage.h"
 
 namespace velorina::tools {
@@ -21,6 +22,10 @@ struct WorldSource {
   ByteBuffer sceneStream;  // the scene stream's bytes
   std::optional<WorldPackageInfo> package;
 };
+
+// The scene lump of an archive: `wanted` resolved against its names, or else its
+// only lump whose name ends in ".D3D" (EWadError when there is none or several).
+std::string chooseSceneLump(const TWad& wad, const std::string& wanted, const std::string& archiveName);
 
 // Throws the archive's errors, or EWadError when an archive has no single ".D3D" lump.
 WorldSource openWorldSource(const std::string& path, const std::string& lump);
