@@ -445,6 +445,8 @@ void TD3DScene::appendObject(std::string name, std::unique_ptr<TD3DObject> objec
 }
 
 void TD3DScene::ReadDocument(const SceneDocument& doc, const ScenePlacement& placement) {
+  std::vector<std::string> textureNames = doc.Textures;
+  AcquireTextureList(textureNames);
   const bool wasPaused = Paused;
   SetPaused(true);
   for (const auto& entry : doc.Objects) {

@@ -25,6 +25,7 @@
 #include "scene/objects/CustomData.h"
 #include "scene/objects/D3DObject.h"
 #include "scene/objects/SceneLight.h"
+#include "scene/objects/TextureNames.h"
 
 namespace velorina {
 
@@ -116,6 +117,30 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   // Reads the picture `name` (archive, then file, then resource) shaped for the
   // texture detail; false when nothing was found.
   bool LoadPicture(Bitmap& image, std::string& name);
+  // Resolves every pair of a name table: the first and second names are each
+  // moved to the front of their column (keeping their order), then pair i gets the
+  // textures of entries 2i and 2i+1 while entry 2i is set (at most 191 pairs). A
+  // pair without a second name uses its first texture twice, with black as its
+  // colour key. Names are rewritten to the names the textures are cached under.
+  void AcquireTextureSet(TTextureNames& names, TTexturePairs& pairs);
+  // Resolves every name of a list; the WAD lump references are built in one group
+  // per WAD file after the others.
+  void AcquireTextureList(std::vector<std::string>& names);
+  // Builds the textures of lumps of a Doom-family WAD and caches them under their
+  // references; false when nothing was built.
+  bool LoadDoomTextures(const std::string& wadFile, std::vector<std::string> lumpNames, const std::string& extension);
+  bool LoadDoomTexture(const std::string& wadFile, const std::string& lumpName, const std::string& extension);
+  // The picture of a WAD lump reference; nothing when the text is not one or the
+  // lump cannot be built.
+  std::optional<Bitmap> BitmapFromLumpReference(const std::string& reference);
+  // A bitmap resource of a Windows library file (found as ResolveFileName finds
+  // files), read as data. Raises EResNotFound / EInvalidGraphic / EFOpenError.
+  Bitmap LoadLibraryBitmap(const std::string& libraryName, const std::string& resourceName) const;
+  // The same for a reference "->LIBRARY::RESOURCE"; nothing when the text is not one.
+  std::optional<Bitmap> LoadLibraryBitmapRef(const std::string& reference) const;
+  // A library's bitmap resource as a texture, cached under "->LIBRARY::RESOURCE",
+  // sized by FitTexture and transparent where it is black.
+  TDirect3DTexture2* GetLibraryTexture(const std::string& libraryName, const std::string& resourceName);
   // Changes the texture detail and rebuilds every cached texture in place from the
   // picture it was made of, so objects, actions and the camera stay as they are.
   void SetTextureDetail(std::uint8_t mode);

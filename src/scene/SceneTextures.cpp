@@ -2,6 +2,8 @@
 
 #include "archive/FileStream.h"
 #include "archive/MemoryStream.h"
+#include "doommap/LumpReference.h"
+#include "imaging/PeBitmapResources.h"
 #include "imaging/PictureRegistry.h"
 #include "imaging/PixelConversion.h"
 #include "imaging/TextureShape.h"
@@ -34,6 +36,15 @@ TDirect3DTexture2* TD3DScene::AcquireTexture(std::string& name) {
   NamedList<TDirect3DTexture2>& cache = *Textures;
   std::ptrdiff_t index = cache.indexOf(name);
   if (index < 0) {
+    if (const auto reference = ParseLumpReference(name)) {
+      // Only the WAD builders make textures for lump references; a reference is
+      // never read as a plain file.
+      LoadDoomTexture(reference->file, reference->lump, {});
+      index = cache.indexOf(name);
+      if (index < 0 || !cache[static_cast<std::size_t>(index)].object) return nullptr;
+    }
+  }
+  if (index < 0) {
     const std::string resolved = LoadingFromArchive ? ResolveArchiveName(name)
                                  : ResourceMode     ? ResolveResourceName(name)
                                                     : ResolveFileName(name);
@@ -49,6 +60,83 @@ TDirect3DTexture2* TD3DScene::AcquireTexture(std::string& name) {
   shapeForDetail(picture, TextureDetail);
   TDirect3DTexture2* texture = cache.add(name, textureFromPicture(std::move(picture)));
   (*TexturePictures)[texture] = std::move(source);
+  return texture;
+}
+
+void TD3DScene::AcquireTextureSet(TTextureNames& names, TTexturePairs& pairs) {
+  std::vector<std::string> columns[2];
+  for (const auto& [index, name] : names.entries()) columns[index % 2].push_back(name);
+  names.clear();
+  for (std::size_t column = 0; column < 2; ++column) {
+    for (std::size_t i = 0; i < columns[column].size(); ++i) names.set(2 * i + column, columns[column][i]);
+  }
+  pairs.fill({});
+  for (std::size_t i = 0; i + 1 < pairs.size() && !names.get(2 * i).empty(); ++i) {
+    std::string first = names.get(2 * i);
+    pairs[i].first = AcquireTexture(first);
+    names.set(2 * i, first);
+    std::string second = names.get(2 * i + 1);
+    if (second.empty()) {
+      if (pairs[i].first != nullptr) pairs[i].first->SetColorKey(0);
+      pairs[i].second = pairs[i].first;
+    } else {
+      pairs[i].second = AcquireTexture(second);
+      names.set(2 * i + 1, second);
+    }
+  }
+}
+
+void TD3DScene::AcquireTextureList(std::vector<std::string>& names) {
+  std::vector<std::pair<std::string, std::vector<std::string>>> groups;  // by WAD file, first seen first
+  for (std::string& name : names) {
+    if (const auto reference = ParseLumpReference(name)) {
+      auto group = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == reference->file; });
+      if (group == groups.end()) group = groups.insert(groups.end(), {reference->file, {}});
+      group->second.push_back(reference->lump);
+    } else {
+      AcquireTexture(name);
+    }
+  }
+  for (auto& [wadFile, lumps] : groups) LoadDoomTextures(wadFile, std::move(lumps), {});
+}
+
+bool TD3DScene::LoadDoomTextures(const std::string&, std::vector<std::string>, const std::string&) {
+  // Doom-family textures are built by the map importer; without it a lump
+  // reference finds nothing.
+  return false;
+}
+
+bool TD3DScene::LoadDoomTexture(const std::string& wadFile, const std::string& lumpName, const std::string& extension) {
+  return LoadDoomTextures(wadFile, {lumpName}, extension);
+}
+
+std::optional<Bitmap> TD3DScene::BitmapFromLumpReference(const std::string& reference) {
+  if (!ParseLumpReference(reference)) return std::nullopt;
+  return std::nullopt;  // built by the map importer, like LoadDoomTextures
+}
+
+Bitmap TD3DScene::LoadLibraryBitmap(const std::string& libraryName, const std::string& resourceName) const {
+  return velorina::LoadLibraryBitmap(ResolveFileName(libraryName), resourceName);
+}
+
+std::optional<Bitmap> TD3DScene::LoadLibraryBitmapRef(const std::string& reference) const {
+  const auto parts = ParseLumpReference(reference);
+  if (!parts) return std::nullopt;
+  return LoadLibraryBitmap(parts->file, parts->lump);
+}
+
+TDirect3DTexture2* TD3DScene::GetLibraryTexture(const std::string& libraryName, const std::string& resourceName) {
+  const std::string key = MakeLumpReference(libraryName, resourceName);
+  NamedList<TDirect3DTexture2>& cache = *Textures;
+  const std::ptrdiff_t index = cache.indexOf(key);
+  if (index >= 0) return cache[static_cast<std::size_t>(index)].object.get();
+  const auto parts = ParseLumpReference(key);
+  Bitmap bitmap = LoadLibraryBitmap(libraryName, parts ? parts->lump : resourceName);
+  if (bitmap.format() == PixelFormat::Bits1) bitmap = convertPixelFormat(bitmap, PixelFormat::Bits4);
+  FitTexture(bitmap, TextureStretch::Stretch);
+  TDirect3DTexture2* texture = cache.add(key, textureFromPicture(std::move(bitmap)));
+  texture->SetTransparent(true);
+  texture->SetTransparentColor(0);
   return texture;
 }
 

@@ -2,12 +2,15 @@
 // TTextureNames: the 384 texture names of an object, 192 pairs (image, mask); pair
 // i belongs to texture frame i. Most entries are empty, so only the others are kept.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace velorina {
+
+class TDirect3DTexture2;
 
 class TTextureNames {
  public:
@@ -27,5 +30,14 @@ class TTextureNames {
  private:
   std::vector<std::pair<std::uint16_t, std::string>> entries_;
 };
+
+// The textures of one pair of names: the image and the one that masks it.
+struct TexturePair {
+  TDirect3DTexture2* first = nullptr;
+  TDirect3DTexture2* second = nullptr;
+};
+
+// The textures of all 192 pairs of an object; the last pair is never filled.
+using TTexturePairs = std::array<TexturePair, TTextureNames::kCount / 2>;
 
 }  // namespace velorina

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "imaging/ImagingError.h"
+#include "platform/render/Direct3DTexture2.h"
+#include "scene/Scene.h"
+#include "support/PeModuleBuilder.h"
+#include "support/TempDir.h"
+#include "SceneTestWorlds.h"
+
+namespace velorina {
+namespace {
+
+struct TextureRig {
+  test::TempDir dir;
+  ManualClock clock;
+  TD3DScene scene{nullptr, nullptr, clock};
+  TextureRig() {
+    for (const char* colour : {"red", "green", "blue", "mask"}) {
+      const bool red = colour[0] == 'r', green = colour[0] == 'g', blue = colour[0] == 'b';
+      dir.write(std::string(colour) + ".bmp", test::bmpFile(red ? 255 : 0, green ? 255 : 0, blue ? 255 : 0));
+    }
+    scene.SearchPaths->push_back(dir.path().string());
+  }
+};
+
+TEST(SceneTextures, ANameTableIsCompactedAndResolvedPairByPair) {
+  TextureRig rig;
+  TTextureNames names;
+  names.set(0, "red.bmp");
+  names.set(4, "green.bmp");  // entry 2 is empty: green moves up to pair 1
+  names.set(1, "missing.bmp");
+  names.set(7, "mask.bmp");   // entry 3 becomes the mask of pair 1
+  names.set(8, "blue.bmp");
+  TTexturePairs pairs;
+  rig.scene.AcquireTextureSet(names, pairs);
+
+  EXPECT_EQ(fileNamePart(names.get(2)), "green.bmp");
+  EXPECT_EQ(fileNamePart(names.get(3)), "mask.bmp");
+  EXPECT_EQ(fileNamePart(names.get(4)), "blue.bmp");
+  EXPECT_TRUE(names.get(7).empty());
+  ASSERT_NE(pairs[0].first, nullptr);
+  EXPECT_EQ(pairs[0].second, nullptr);  // a second name that finds nothing
+  EXPECT_EQ(pairs[1].second, rig.scene.GetTexture("mask.bmp"));
+  // A pair without a second name masks its own black.
+  ASSERT_NE(pairs[2].first, nullptr);
+  EXPECT_EQ(pairs[2].second, pairs[2].first);
+  EXPECT_EQ(pairs[2].first->ColorKey(), 0u);
+  EXPECT_FALSE(pairs[0].first->ColorKey());
+  EXPECT_EQ(rig.scene.Textures->size(), 4u);
+  TTextureNames one;
+  one.set(0, "red.bmp");
+  rig.scene.AcquireTextureSet(one, pairs);  // pairs of an earlier table are cleared
+  EXPECT_EQ(pairs[2].first, nullptr);
+}
+
+TEST(SceneTextures, AFullTableStopsBeforeTheLastPair) {
+  TextureRig rig;
+  TTextureNames names;
+  for (std::size_t i = 0; i < TTextureNames::kCount; i += 2) names.set(i, "red.bmp");
+  TTexturePairs pairs;
+  rig.scene.AcquireTextureSet(names, pairs);
+  EXPECT_NE(pairs[190].first, nullptr);
+  EXPECT_EQ(pairs[191].first, nullptr);
+}
+
+TEST(SceneTextures, LumpReferencesFindNothingAndNeverReadPlainFiles) {
+  TextureRig rig;
+  // A file named like the lump part must not be taken for it (it is not a picture).
+  rig.dir.write("FLOOR4_8", "not a picture");
+  std::vector<std::string> names = {"->doom.wad::FLOOR4_8", "red.bmp", "->doom.wad::STARTAN", "->other.wad::X"};
+  rig.scene.AcquireTextureList(names);
+  EXPECT_EQ(rig.scene.Textures->size(), 1u);
+  EXPECT_EQ(fileNamePart(names[1]), "red.bmp");  // rewritten to the cached name
+  EXPECT_EQ(names[0], "->doom.wad::FLOOR4_8");
+  EXPECT_EQ(rig.scene.GetTexture("->doom.wad::FLOOR4_8"), nullptr);
+  EXPECT_FALSE(rig.scene.BitmapFromLumpReference("->doom.wad::FLOOR4_8"));
+  // Scene files and archives are never pictures.
+  EXPECT_EQ(rig.scene.GetTexture("map01.d3d"), nullptr);
+  EXPECT_EQ(rig.scene.GetTexture("DATA.WAD"), nullptr);
+}
+
+TEST(SceneTextures, WorldsLoadEveryTextureOfTheirTextureText) {
+  TextureRig rig;
+  rig.dir.write("world.d3d", test::sceneStream("red.bmp\r\nblue.bmp\r\n\r\n->x.wad::Y", {{test::wall(1, 3), 0}}));
+  rig.scene.LoadFromFile(rig.dir.file("world.d3d"));
+  EXPECT_EQ(rig.scene.Textures->size(), 2u);  // blue is loaded although no object uses it
+}
+
+TEST(SceneTextures, LibraryBitmapsBecomeTransparentTexturesCachedUnderTheirReference) {
+  TextureRig rig;
+  const Bitmap seven = [] {
+    Bitmap b(5, 3, PixelFormat::Bits1);
+    b.row(1)[0] = 0x80;
+    return b;
+  }();
+  const test::Bytes module = test::makeModule(test::packedDib(seven), test::packedDib(Bitmap(16, 16, PixelFormat::Bits24)));
+  std::ofstream(rig.dir.file("pics.dll"), std::ios::binary).write(reinterpret_cast<const char*>(module.data()),
+                                                                  static_cast<std::streamsize>(module.size()));
+
+  TDirect3DTexture2* texture = rig.scene.GetLibraryTexture("C:\\WINDOWS\\pics.dll", "7");
+  ASSERT_NE(texture, nullptr);
+  EXPECT_EQ(texture->width(), 8u);  // 5 x 3 fitted to a square power of two
+  EXPECT_TRUE(texture->Transparent());
+  EXPECT_EQ(texture->TransparentColor(), 0u);
+  EXPECT_EQ(rig.scene.GetLibraryTexture("C:\\WINDOWS\\pics.dll", "->other.dll::7"), texture);
+  EXPECT_EQ(rig.scene.GetTexture("->C:\\WINDOWS\\pics.dll::7"), texture);
+  EXPECT_EQ(rig.scene.Textures->size(), 1u);
+
+  const auto logo = rig.scene.LoadLibraryBitmapRef("->pics.dll::logo");
+  ASSERT_TRUE(logo);
+  EXPECT_EQ(logo->width(), 16);
+  EXPECT_FALSE(rig.scene.LoadLibraryBitmapRef("pics.dll"));
+  EXPECT_THROW(rig.scene.LoadLibraryBitmap("pics.dll", "99"), Error);
+  EXPECT_THROW(rig.scene.GetLibraryTexture("nowhere.dll", "7"), Error);
+}
+
+}  // namespace
+}  // namespace velorina
