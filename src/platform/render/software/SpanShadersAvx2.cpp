@@ -48,12 +48,6 @@ VELORINA_AVX2 inline __m256i mul255(__m256i x, __m256i y) {
   return _mm256_srli_epi32(_mm256_add_epi32(t, _mm256_srli_epi32(t, 8)), 8);
 }
 
-VELORINA_AVX2 inline __m256i channel(__m256i texel, int shift) {
-  return _mm256_and_si256(_mm256_srli_epi32(texel, shift), _mm256_set1_epi32(0xFF));
-}
-
-VELORINA_AVX2 inline __m256 channelFloat(__m256i texel, int shift) { return _mm256_cvtepi32_ps(channel(texel, shift)); }
-
 // Texture coordinates within +-4096 repetitions take the fast path in every lane.
 VELORINA_AVX2 inline bool inRange(__m256 u, __m256 v, __m256i mask) {
   const __m256 limit = _mm256_set1_ps(4096.0f);
@@ -75,81 +69,171 @@ VELORINA_AVX2 inline Tap bilinearTap(__m256 t, float size) {
   return {i, _mm256_cvttps_epi32(_mm256_mul_ps(frac, _mm256_set1_ps(256.0f)))};
 }
 
-VELORINA_AVX2 inline __m256i gather(const std::uint32_t* texels, __m256i index, __m256i mask) {
-  return _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(texels), index, mask, 4);
+// Eight texels, one per lane, read with scalar loads. Vector gathers would do
+// the same, but on the processors we measured one 8-lane gather costs about three
+// times as much as the eight loads it replaces (bench/render).
+VELORINA_AVX2 inline __m256i loadTexels(const std::uint32_t* texels, __m256i index) {
+  alignas(32) std::int32_t at[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+  return _mm256_setr_epi32(std::int32_t(texels[at[0]]), std::int32_t(texels[at[1]]), std::int32_t(texels[at[2]]),
+                           std::int32_t(texels[at[3]]), std::int32_t(texels[at[4]]), std::int32_t(texels[at[5]]),
+                           std::int32_t(texels[at[6]]), std::int32_t(texels[at[7]]));
+}
+
+// Two values per sample, samples 0 1 | 4 5 in `lo` and 2 3 | 6 7 in `hi`, as
+// one vector of the first values and one of the second, in sample order.
+VELORINA_AVX2 inline __m256i evenLanes(__m256i lo, __m256i hi) {
+  return _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(lo), _mm256_castsi256_ps(hi), 0x88));
+}
+VELORINA_AVX2 inline __m256i oddLanes(__m256i lo, __m256i hi) {
+  return _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(lo), _mm256_castsi256_ps(hi), 0xDD));
+}
+
+struct TexelPair {
+  __m256i left, right;
+};
+
+// The texels at index and index + 1 of every lane, each pair read as one 64-bit
+// word: half the loads of reading them one by one. Every index + 1 must lie in
+// the texture.
+VELORINA_AVX2 inline TexelPair loadPairs(const std::uint32_t* texels, __m256i index) {
+  alignas(32) std::int32_t at[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+  auto two = [&](int a, int b) { return _mm_unpacklo_epi64(_mm_loadu_si64(texels + at[a]), _mm_loadu_si64(texels + at[b])); };
+  const __m256i lo = _mm256_set_m128i(two(4, 5), two(0, 1)), hi = _mm256_set_m128i(two(6, 7), two(2, 3));
+  return {evenLanes(lo, hi), oddLanes(lo, hi)};
 }
 
 VELORINA_AVX2 inline __m256i isKey(__m256i texel, __m256i key) {
   return _mm256_cmpeq_epi32(_mm256_and_si256(texel, _mm256_set1_epi32(0xFFFFFF)), key);
 }
 
-// The sampled colour (0x00RRGGBB) of every lane; lanes whose keyed texels carry
-// half the weight or more are removed from mask.
-template <TextureFilter Filter, bool Key>
-VELORINA_AVX2 inline __m256i sample(const TextureSampler& t, __m256 u, __m256 v, __m256i& mask) {
+// The sampled channels of eight samples, each 0 .. 255 in a 32-bit lane.
+struct Rgb {
+  __m256i r, g, b;
+};
+
+// floor(num / total) for integers num < 2^24 and 32768 < total <= 65536, exact.
+// The float quotient is within 2^-15 of the true one (two roundings of a value
+// below 256); lowered by 2^-15 and truncated it is the answer or one below, and
+// the remainder, exact in float, tells which.
+VELORINA_AVX2 inline __m256i divideExact(__m256i num, __m256 total, __m256 inverse) {
+  const __m256 n = _mm256_cvtepi32_ps(num);
+  const __m256 estimate = _mm256_sub_ps(_mm256_mul_ps(n, inverse), _mm256_set1_ps(1.0f / 32768.0f));
+  __m256 q = _mm256_round_ps(estimate, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+  const __m256 remainder = _mm256_sub_ps(n, _mm256_mul_ps(q, total));
+  q = _mm256_add_ps(q, _mm256_and_ps(_mm256_set1_ps(1.0f), _mm256_cmp_ps(remainder, total, _CMP_GE_OQ)));
+  return _mm256_cvttps_epi32(q);
+}
+
+// A 16-bit weight repeated in both halves of each lane.
+VELORINA_AVX2 inline __m256i weightPair(__m256i w) { return _mm256_or_si256(w, _mm256_slli_epi32(w, 16)); }
+
+// left * leftWeight + right * rightWeight in 16-bit lanes (below 65536 for
+// channels below 256 and weights totalling 256), less 32768 as a signed value.
+VELORINA_AVX2 inline __m256i horizontal(__m256i left, __m256i right, __m256i leftWeight, __m256i rightWeight) {
+  const __m256i sum = _mm256_add_epi16(_mm256_mullo_epi16(left, leftWeight), _mm256_mullo_epi16(right, rightWeight));
+  return _mm256_xor_si256(sum, _mm256_set1_epi32(std::int32_t(0x80008000u)));
+}
+
+// Bilinear sampling with the integer weights of sampleWrapped, and the same
+// result bit for bit. The 2 x 2 texels are split into 16-bit channel pairs (blue
+// and red, green and alpha) and blended horizontally in 16 bits: c0 (256 - wu) +
+// c1 wu stays below 65536. The vertical blend takes those sums less 32768 as
+// signed 16-bit values into a multiply-add with the 16-bit weights (256 - wv, wv),
+// which yields the full weighted sum less 32768 * 256.
+//
+// Keyed texels are replaced by one with colour 0 and alpha 1 before blending: the
+// colour sums then leave them out, and the alpha sum is the weight they carry.
+template <bool Key>
+VELORINA_AVX2 inline Rgb sampleBilinear(const TextureSampler& t, __m256 u, __m256 v, __m256i& mask) {
   const __m256i wmask = _mm256_set1_epi32(t.width - 1), hmask = _mm256_set1_epi32(t.height - 1);
-  const __m256i key = _mm256_set1_epi32(std::int32_t(t.keyRgb));
   const __m128i wshift = _mm_cvtsi32_si128(__builtin_ctz(std::uint32_t(t.width)));
+  const Tap tu = bilinearTap(u, float(t.width)), tv = bilinearTap(v, float(t.height));
+  const __m256i one = _mm256_set1_epi32(1);
+  // Inactive lanes read column 0, so that only active lanes at the right edge
+  // need the wrapped neighbour.
+  const __m256i x0 = _mm256_and_si256(_mm256_and_si256(tu.index, wmask), mask);
+  const __m256i r0 = _mm256_sll_epi32(_mm256_and_si256(tv.index, hmask), wshift);
+  const __m256i r1 = _mm256_sll_epi32(_mm256_and_si256(_mm256_add_epi32(tv.index, one), hmask), wshift);
+  __m256i t0, t1, t2, t3;
+  if (_mm256_testz_si256(_mm256_cmpeq_epi32(x0, wmask), _mm256_cmpeq_epi32(x0, x0))) {
+    const TexelPair top = loadPairs(t.texels, _mm256_add_epi32(r0, x0));
+    const TexelPair bottom = loadPairs(t.texels, _mm256_add_epi32(r1, x0));
+    t0 = top.left, t1 = top.right, t2 = bottom.left, t3 = bottom.right;
+  } else {  // some right neighbour wraps to column 0
+    const __m256i x1 = _mm256_and_si256(_mm256_add_epi32(x0, one), wmask);
+    t0 = loadTexels(t.texels, _mm256_add_epi32(r0, x0));
+    t1 = loadTexels(t.texels, _mm256_add_epi32(r0, x1));
+    t2 = loadTexels(t.texels, _mm256_add_epi32(r1, x0));
+    t3 = loadTexels(t.texels, _mm256_add_epi32(r1, x1));
+  }
+  if constexpr (Key) {
+    const __m256i key = _mm256_set1_epi32(std::int32_t(t.keyRgb));
+    const __m256i flip = _mm256_set1_epi32(std::int32_t(t.keyRgb ^ 0x01000000u));  // key -> alpha 1, colour 0
+    const __m256i rgb = _mm256_set1_epi32(0xFFFFFF);
+    for (__m256i* texel : {&t0, &t1, &t2, &t3}) {
+      const __m256i c = _mm256_and_si256(*texel, rgb);
+      *texel = _mm256_xor_si256(c, _mm256_and_si256(_mm256_cmpeq_epi32(c, key), flip));
+    }
+  }
+  const __m256i full = _mm256_set1_epi32(256);
+  const __m256i leftWeight = weightPair(_mm256_sub_epi32(full, tu.weight)), rightWeight = weightPair(tu.weight);
+  const __m256i low = _mm256_set1_epi32(0x00FF00FF);
+  const __m256i rbTop = horizontal(_mm256_and_si256(t0, low), _mm256_and_si256(t1, low), leftWeight, rightWeight);
+  const __m256i gaTop = horizontal(_mm256_and_si256(_mm256_srli_epi32(t0, 8), low),
+                                   _mm256_and_si256(_mm256_srli_epi32(t1, 8), low), leftWeight, rightWeight);
+  const __m256i rbBottom = horizontal(_mm256_and_si256(t2, low), _mm256_and_si256(t3, low), leftWeight, rightWeight);
+  const __m256i gaBottom = horizontal(_mm256_and_si256(_mm256_srli_epi32(t2, 8), low),
+                                      _mm256_and_si256(_mm256_srli_epi32(t3, 8), low), leftWeight, rightWeight);
+  // (256 - wv, wv) per sample, repeated for the two channels of a pair.
+  const __m256i vertical = _mm256_or_si256(_mm256_sub_epi32(full, tv.weight), _mm256_slli_epi32(tv.weight, 16));
+  const __m256i weightLo = _mm256_unpacklo_epi32(vertical, vertical), weightHi = _mm256_unpackhi_epi32(vertical, vertical);
+  const __m256i rbLo = _mm256_madd_epi16(_mm256_unpacklo_epi16(rbTop, rbBottom), weightLo);
+  const __m256i rbHi = _mm256_madd_epi16(_mm256_unpackhi_epi16(rbTop, rbBottom), weightHi);
+  const __m256i gaLo = _mm256_madd_epi16(_mm256_unpacklo_epi16(gaTop, gaBottom), weightLo);
+  const __m256i gaHi = _mm256_madd_epi16(_mm256_unpackhi_epi16(gaTop, gaBottom), weightHi);
+  // The weighted sums (of weights totalling 65536) in sample order.
+  const __m256i offset = _mm256_set1_epi32(32768 * 256);
+  const __m256i sb = _mm256_add_epi32(evenLanes(rbLo, rbHi), offset), sr = _mm256_add_epi32(oddLanes(rbLo, rbHi), offset);
+  const __m256i sg = _mm256_add_epi32(evenLanes(gaLo, gaHi), offset);
+  if constexpr (Key) {
+    const __m256i keyed = _mm256_add_epi32(oddLanes(gaLo, gaHi), offset);
+    mask = _mm256_and_si256(mask, _mm256_cmpgt_epi32(_mm256_set1_epi32(32768), keyed));
+    if (!_mm256_testz_si256(_mm256_cmpgt_epi32(keyed, _mm256_setzero_si256()), mask)) {
+      // floor((sum + total / 2) / total) over the weight of the texels kept.
+      const __m256i total = _mm256_sub_epi32(_mm256_set1_epi32(65536), keyed);
+      const __m256i half = _mm256_srli_epi32(total, 1);
+      const __m256 totalf = _mm256_cvtepi32_ps(total);
+      const __m256 inverse = _mm256_div_ps(_mm256_set1_ps(1.0f), totalf);
+      return {divideExact(_mm256_add_epi32(sr, half), totalf, inverse),
+              divideExact(_mm256_add_epi32(sg, half), totalf, inverse),
+              divideExact(_mm256_add_epi32(sb, half), totalf, inverse)};
+    }
+  }
+  const __m256i round = _mm256_set1_epi32(32768);
+  return {_mm256_srli_epi32(_mm256_add_epi32(sr, round), 16), _mm256_srli_epi32(_mm256_add_epi32(sg, round), 16),
+          _mm256_srli_epi32(_mm256_add_epi32(sb, round), 16)};
+}
+
+VELORINA_AVX2 inline __m256i channel(__m256i texel, int shift) {
+  return _mm256_and_si256(_mm256_srli_epi32(texel, shift), _mm256_set1_epi32(0xFF));
+}
+
+// The sampled colour of every lane; lanes whose sample is keyed away are removed
+// from mask.
+template <TextureFilter Filter, bool Key>
+VELORINA_AVX2 inline Rgb sample(const TextureSampler& t, __m256 u, __m256 v, __m256i& mask) {
   if constexpr (Filter == TextureFilter::Point) {
+    const __m256i wmask = _mm256_set1_epi32(t.width - 1), hmask = _mm256_set1_epi32(t.height - 1);
+    const __m128i wshift = _mm_cvtsi32_si128(__builtin_ctz(std::uint32_t(t.width)));
     const __m256i x = _mm256_and_si256(floorToInt(_mm256_mul_ps(u, _mm256_set1_ps(float(t.width)))), wmask);
     const __m256i y = _mm256_and_si256(floorToInt(_mm256_mul_ps(v, _mm256_set1_ps(float(t.height)))), hmask);
-    const __m256i texel = gather(t.texels, _mm256_add_epi32(_mm256_sll_epi32(y, wshift), x), mask);
-    if constexpr (Key) mask = _mm256_andnot_si256(isKey(texel, key), mask);
-    return texel;
+    const __m256i texel = loadTexels(t.texels, _mm256_add_epi32(_mm256_sll_epi32(y, wshift), x));
+    if constexpr (Key) mask = _mm256_andnot_si256(isKey(texel, _mm256_set1_epi32(std::int32_t(t.keyRgb))), mask);
+    return {channel(texel, 16), channel(texel, 8), channel(texel, 0)};
   } else {
-    const Tap tu = bilinearTap(u, float(t.width)), tv = bilinearTap(v, float(t.height));
-    const __m256i one = _mm256_set1_epi32(1);
-    const __m256i x0 = _mm256_and_si256(tu.index, wmask), x1 = _mm256_and_si256(_mm256_add_epi32(tu.index, one), wmask);
-    const __m256i r0 = _mm256_sll_epi32(_mm256_and_si256(tv.index, hmask), wshift);
-    const __m256i r1 = _mm256_sll_epi32(_mm256_and_si256(_mm256_add_epi32(tv.index, one), hmask), wshift);
-    const __m256i t0 = gather(t.texels, _mm256_add_epi32(r0, x0), mask);
-    const __m256i t1 = gather(t.texels, _mm256_add_epi32(r0, x1), mask);
-    const __m256i t2 = gather(t.texels, _mm256_add_epi32(r1, x0), mask);
-    const __m256i t3 = gather(t.texels, _mm256_add_epi32(r1, x1), mask);
-    // Weights and weighted sums in float: every product and sum stays below 2^24,
-    // so the float arithmetic is exact and equals the integer formula.
-    const __m256i full = _mm256_set1_epi32(256);
-    const __m256 iu = _mm256_cvtepi32_ps(_mm256_sub_epi32(full, tu.weight));
-    const __m256 iv = _mm256_cvtepi32_ps(_mm256_sub_epi32(full, tv.weight));
-    const __m256 fu = _mm256_cvtepi32_ps(tu.weight), fv = _mm256_cvtepi32_ps(tv.weight);
-    __m256 w0 = _mm256_mul_ps(iu, iv), w1 = _mm256_mul_ps(fu, iv), w2 = _mm256_mul_ps(iu, fv), w3 = _mm256_mul_ps(fu, fv);
-    __m256 total = _mm256_set1_ps(65536.0f);
-    bool anyKeyed = false;
-    if constexpr (Key) {
-      const __m256 k0 = _mm256_castsi256_ps(isKey(t0, key)), k1 = _mm256_castsi256_ps(isKey(t1, key));
-      const __m256 k2 = _mm256_castsi256_ps(isKey(t2, key)), k3 = _mm256_castsi256_ps(isKey(t3, key));
-      const __m256 keyed = _mm256_add_ps(_mm256_add_ps(_mm256_and_ps(k0, w0), _mm256_and_ps(k1, w1)),
-                                         _mm256_add_ps(_mm256_and_ps(k2, w2), _mm256_and_ps(k3, w3)));
-      w0 = _mm256_andnot_ps(k0, w0);
-      w1 = _mm256_andnot_ps(k1, w1);
-      w2 = _mm256_andnot_ps(k2, w2);
-      w3 = _mm256_andnot_ps(k3, w3);
-      mask = _mm256_and_si256(mask, _mm256_castps_si256(_mm256_cmp_ps(keyed, _mm256_set1_ps(32768.0f), _CMP_LT_OQ)));
-      total = _mm256_sub_ps(total, keyed);
-      anyKeyed = !_mm256_testz_si256(_mm256_castps_si256(_mm256_cmp_ps(keyed, _mm256_setzero_ps(), _CMP_NEQ_OQ)), mask);
-    }
-    const __m256 half = _mm256_mul_ps(total, _mm256_set1_ps(0.5f));
-    // With keyed texels the divisor varies: one reciprocal serves all channels,
-    // and the estimated quotient is corrected with exact products.
-    const __m256 inverse = anyKeyed ? _mm256_div_ps(_mm256_set1_ps(1.0f), total) : _mm256_set1_ps(1.0f / 65536.0f);
-    __m256i out = _mm256_setzero_si256();
-    for (int shift = 0; shift <= 16; shift += 8) {
-      const __m256 sum =
-          _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(channelFloat(t0, shift), w0), _mm256_mul_ps(channelFloat(t1, shift), w1)),
-                        _mm256_add_ps(_mm256_mul_ps(channelFloat(t2, shift), w2), _mm256_mul_ps(channelFloat(t3, shift), w3)));
-      // floor((sum + total / 2) / total), the integer quotient of the scalar loop.
-      // Every value here is an integer (or a half) below 2^24, so the products
-      // and comparisons are exact.
-      const __m256 num = _mm256_add_ps(sum, half);
-      __m256 q = _mm256_round_ps(_mm256_mul_ps(num, inverse), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
-      if (anyKeyed) {
-        const __m256 one = _mm256_set1_ps(1.0f);
-        q = _mm256_sub_ps(q, _mm256_and_ps(one, _mm256_cmp_ps(_mm256_mul_ps(q, total), num, _CMP_GT_OQ)));
-        q = _mm256_add_ps(q, _mm256_and_ps(one, _mm256_cmp_ps(_mm256_mul_ps(_mm256_add_ps(q, one), total), num, _CMP_LE_OQ)));
-      }
-      out = _mm256_or_si256(out, _mm256_slli_epi32(_mm256_cvttps_epi32(q), shift));
-    }
-    return out;
+    return sampleBilinear<Key>(t, u, v, mask);
   }
 }
 
@@ -184,11 +268,11 @@ VELORINA_AVX2 void spanBody(const PixelPipeline& pipe, const SpanRow& row) {
       modulateRange<Filter, Key, Specular, Depth>(pipe, row, from, std::min(from + 7, row.hi));
       continue;
     }
-    const __m256i texel = sample<Filter, Key>(tex, u, v, mask);
+    const Rgb texel = sample<Filter, Key>(tex, u, v, mask);
     if (_mm256_testz_si256(mask, mask)) continue;
-    __m256i cr = mul255(channel(texel, 16), toByte(_mm256_mul_ps(at(pr, k), w)));
-    __m256i cg = mul255(channel(texel, 8), toByte(_mm256_mul_ps(at(pg, k), w)));
-    __m256i cb = mul255(channel(texel, 0), toByte(_mm256_mul_ps(at(pb, k), w)));
+    __m256i cr = mul255(texel.r, toByte(_mm256_mul_ps(at(pr, k), w)));
+    __m256i cg = mul255(texel.g, toByte(_mm256_mul_ps(at(pg, k), w)));
+    __m256i cb = mul255(texel.b, toByte(_mm256_mul_ps(at(pb, k), w)));
     if constexpr (Specular) {
       const __m256i max = _mm256_set1_epi32(255);
       cr = _mm256_min_epi32(max, _mm256_add_epi32(cr, toByte(_mm256_mul_ps(at(psr, k), w))));
