@@ -4,6 +4,7 @@
 namespace velorina::messages {
 
 inline constexpr const char* kWrongFileType = "Το αρχείο είναι ακατάλληλου τύπου";
+inline constexpr const char* kWrongFileTypeNamed = "Το αρχείο %s είναι ακατάλληλου τύπου";
 inline constexpr const char* kEntryNotFound = "Η καταχώρηση δεν βρέθηκε στο αρχείο WAD";
 inline constexpr const char* kSubStreamNilParent = "Cannot create TSubStream class with nil parent";
 inline constexpr const char* kStreamReadError = "Stream read error";

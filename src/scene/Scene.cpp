@@ -7,8 +7,12 @@
 #include "archive/FileStream.h"
 #include "archive/MemoryStream.h"
 #include "archive/Messages.h"
+#include "audio/MessageRelay.h"
 #include "audio/StderrMessageReporter.h"
 #include "audio/ToneGenHost.h"
+#include "doommap/LumpReference.h"
+#include "doommap/WadProbe.h"
+#include "imaging/PictureRegistry.h"
 #include "platform/Resources.h"
 #include "platform/sound/SoundDevice.h"
 #include "platform/sound/null/NullAudioOutput.h"
@@ -67,13 +71,14 @@ void TD3DScene::initialize(DXDraw* device, SoundDevice* sound, const IClock& clo
   if (IsChild && ParentScene != nullptr) {
     ownSound_ = ParentScene->ownSound_;
     reporter_ = ParentScene->reporter_;
+    messageCaption_ = ParentScene->messageCaption_;
     toneHost_ = ParentScene->toneHost_;
   } else {
     if (sound_ == nullptr) {
       ownSound_ = std::make_shared<SoundDevice>(std::make_unique<NullAudioOutput>());
       sound_ = ownSound_.get();
     }
-    reporter_ = std::make_shared<StderrMessageReporter>();
+    reporter_ = std::make_shared<MessageRelay>(std::make_shared<StderrMessageReporter>());
     toneHost_ = std::make_shared<ToneGenHost>(*sound_, *reporter_);
   }
   sortInterval_ = 0.01;
@@ -550,13 +555,18 @@ void TD3DScene::LoadFromPackage(Stream& stream, std::int64_t position, std::uint
   RecomputeIdentifierCounter();
 }
 
+ByteBuffer TD3DScene::readWholeFile(const std::string& path) const {
+  FileStream file(path, FileMode::Read);
+  ByteBuffer bytes(static_cast<std::size_t>(file.size()));
+  file.readExact(bytes.data(), bytes.size());
+  return bytes;
+}
+
 void TD3DScene::LoadFromFile(const std::string& fileName) {
   // A world of its own: names are no longer looked up in an archive opened earlier.
   if (ParentScene == nullptr) closeArchive();
   FileName = ResolveFileName(fileName);
-  FileStream file(FileName, FileMode::Read);
-  ByteBuffer bytes(static_cast<std::size_t>(file.size()));
-  file.readExact(bytes.data(), bytes.size());
+  const ByteBuffer bytes = readWholeFile(FileName);
   const std::string keep = FileName;
   if (ParentScene == nullptr) {
     LoadFromBytes(bytes, keep);
@@ -567,17 +577,70 @@ void TD3DScene::LoadFromFile(const std::string& fileName) {
   Modified = false;
 }
 
-void TD3DScene::OpenFromArchiveFile(const std::string& archiveFile, const std::string& lumpName) {
-  closeArchive();
-  ClearAll();
+void TD3DScene::LoadFromFile(const std::string& fileName, const ScenePlacement& placement) {
+  FileName = ResolveFileName(fileName);
+  const ByteBuffer bytes = readWholeFile(FileName);
+  Modified = true;
+  ReadSceneStream(bytes, FileName, placement);
+}
+
+bool TD3DScene::OpenFromArchiveFile(const std::string& archiveFile, const std::string& lumpName) {
+  return loadArchiveFile(archiveFile, lumpName, ArchiveLoad::Replace, {});
+}
+
+bool TD3DScene::LoadFromArchiveFile(const std::string& archiveFile, const std::string& lumpName,
+                                    const ScenePlacement& placement) {
+  return loadArchiveFile(archiveFile, lumpName, ArchiveLoad::Add, placement);
+}
+
+bool TD3DScene::loadArchiveFile(const std::string& archiveFile, const std::string& lumpName, ArchiveLoad how,
+                                const ScenePlacement& placement) {
   const std::string path = ResolveFileName(archiveFile);
-  Archive = std::make_unique<TWad>(path);
-  LoadingFromArchive = true;
-  const ByteBuffer lump = Archive->ReadEntry(ResolveArchiveName(lumpName));
-  ReadSceneStream(lump, path + "|" + lumpName);
+  const TWadKind kind = ProbeWadKind(path);
+  if (isDoomFamilyWad(kind)) {
+    throw ESceneError("Doom-family maps cannot be opened yet", ErrorContext{path, std::nullopt, std::nullopt, {}});
+  }
+  if (kind != TWadKind::wkOtherWad) {
+    reporter_->showError(formatMessage(messages::kWrongFileTypeNamed, {path}), messageCaption_);
+    RecomputeIdentifierCounter();
+    return false;
+  }
   FileName = path;
-  Modified = false;
+  closeArchive();
+  if (how == ArchiveLoad::Replace) ClearAll();
+  try {
+    Archive = std::make_unique<TWad>(path);
+    LoadingFromArchive = true;
+    const std::string lump = ResolveArchiveName(lumpName);
+    const ByteBuffer bytes = Archive->ReadEntry(lump);
+    ReadSceneStream(bytes, path + "|" + lump, placement);
+  } catch (...) {
+    // A world that failed to load leaves no archive behind to find names in.
+    closeArchive();
+    throw;
+  }
+  Modified = how == ArchiveLoad::Add;
   RecomputeIdentifierCounter();
+  return true;
+}
+
+bool TD3DScene::OpenByName(const std::string& name) {
+  if (const auto reference = ParseLumpReference(name)) {
+    const std::string archive = ResolveFileName(reference->file);
+    return isRegularFile(archive) && OpenFromArchiveFile(archive, reference->lump);
+  }
+  if (upperAscii(PictureRegistry::extensionOf(FileName)) == "WAD") {
+    return isRegularFile(FileName) && OpenFromArchiveFile(FileName, name);
+  }
+  const std::string path = ResolveFileName(name);
+  if (!isRegularFile(path)) return false;
+  LoadFromFile(path);
+  return true;
+}
+
+void TD3DScene::SetMessageReporter(std::shared_ptr<MessageReporter> reporter, std::string caption) {
+  reporter_->setTarget(std::move(reporter));
+  messageCaption_ = std::move(caption);
 }
 
 void TD3DScene::RecomputeIdentifierCounter() {

@@ -33,6 +33,7 @@ class SoundDevice;
 class TDirect3DTexture2;
 class ToneGenHost;
 class MessageReporter;
+class MessageRelay;
 
 // What changed since the last frame.
 enum PendingChange : std::uint8_t { pcPosition = 1, pcRotation = 2, pcLighting = 4 };
@@ -162,8 +163,22 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   void LoadFromPackage(Stream& stream, std::int64_t position, std::uint32_t size, const std::string& mapName);
   // A scene file.
   void LoadFromFile(const std::string& fileName);
-  // A scene lump of an archive file; the archive stays open for later names.
-  void OpenFromArchiveFile(const std::string& archiveFile, const std::string& lumpName);
+  // A scene file read into the scene as it is, placed; sets Modified.
+  void LoadFromFile(const std::string& fileName, const ScenePlacement& placement);
+  // Opens a world archive file (the scene is cleared and the lump read; the archive
+  // stays open for later names) or imports a Doom-family map. Any other file shows
+  // the wrong-type message and answers false.
+  bool OpenFromArchiveFile(const std::string& archiveFile, const std::string& lumpName);
+  // The same, reading the lump into the scene as it is, placed; sets Modified.
+  bool LoadFromArchiveFile(const std::string& archiveFile, const std::string& lumpName,
+                           const ScenePlacement& placement);
+  // Opens whatever a name stands for: a lump reference "->ARCHIVE::LUMP", a lump of
+  // the archive the scene came from (when FileName is a ".WAD"), or a scene file.
+  // False when the file does not exist or is of the wrong type.
+  bool OpenByName(const std::string& name);
+  // Where messages go (a message box in the player, stderr by default) and the
+  // caption they carry.
+  void SetMessageReporter(std::shared_ptr<MessageReporter> reporter, std::string caption);
   // Resets (top-level scene without a file) and raises the identifier counter.
   void RecomputeIdentifierCounter();
 
@@ -243,6 +258,10 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   void initialize(DXDraw* device, SoundDevice* sound, const IClock& clock, bool isChild);
   void resetClock();
   void closeArchive();
+  enum class ArchiveLoad { Replace, Add };
+  bool loadArchiveFile(const std::string& archiveFile, const std::string& lumpName, ArchiveLoad how,
+                       const ScenePlacement& placement);
+  ByteBuffer readWholeFile(const std::string& path) const;
   void appendObject(std::string name, std::unique_ptr<TD3DObject> object, const ScenePlacement& placement);
   std::unique_ptr<TD3DObject> buildObject(const SceneObjectEntry& entry);
   // Decodes the picture `name` from the first source that has it; false when none does.
@@ -269,7 +288,8 @@ class TD3DScene final : public TD3DObject, public IActionScene {
 
   SoundDevice* sound_ = nullptr;
   std::shared_ptr<SoundDevice> ownSound_;        // a silent device when none was given
-  std::shared_ptr<MessageReporter> reporter_;
+  std::shared_ptr<MessageRelay> reporter_;  // shared with sub-scenes and the tone host
+  std::string messageCaption_ = "Velorina 3D Player";
   std::shared_ptr<ToneGenHost> toneHost_;        // shared with sub-scenes
   const IClock* clock_ = nullptr;
   double sortInterval_ = 0.01;
