@@ -17,6 +17,11 @@
 
 namespace velorina {
 
+// How decoding places the runs: with the fastest code the processor supports
+// (AVX2 stores where present), or with the portable code every processor runs.
+// Both give the same bitmap; tests compare them.
+enum class RunPlacement { Fastest, Portable };
+
 class TWZ2Bitmap {
  public:
   static constexpr const char* kExtension = "WZ2";
@@ -39,7 +44,8 @@ class TWZ2Bitmap {
 
   // The stored form, and decoding from bytes (used by the stream operations).
   ByteBuffer encode() const;
-  void decode(std::span<const std::uint8_t> bytes, const std::string& source);
+  void decode(std::span<const std::uint8_t> bytes, const std::string& source,
+              RunPlacement placement = RunPlacement::Fastest);
 
  private:
   Bitmap bitmap_;

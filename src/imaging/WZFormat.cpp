@@ -30,7 +30,7 @@ void checkSize(int width, int height, const std::string& source) {
 
 }  // namespace
 
-Bitmap readHeader(std::span<const std::uint8_t> bytes, const std::string& source) {
+Bitmap readHeader(std::span<const std::uint8_t> bytes, const std::string& source, PixelInit init) {
   if (bytes.size() < kHeaderSize) fail(source, "WZ header is cut short");
   int width = loadLE<std::int16_t>(bytes.data());
   int height = loadLE<std::int16_t>(bytes.data() + 2);
@@ -43,7 +43,7 @@ Bitmap readHeader(std::span<const std::uint8_t> bytes, const std::string& source
   if (pixels > kSlackPixels && pixels > reachable * kMaxMissingFactor) {
     fail(source, "WZ picture size " + std::to_string(width) + "x" + std::to_string(height) + " is far beyond its data");
   }
-  Bitmap out(width, height, PixelFormat::Bits8);
+  Bitmap out(width, height, PixelFormat::Bits8, init);
   for (std::size_t i = 0; i < 256; ++i) {
     const std::uint8_t* e = bytes.data() + 4 + 4 * i;
     out.palette()[i] = {e[0], e[1], e[2], 0};  // the flags byte is not used

@@ -16,9 +16,12 @@ inline constexpr int kMaxWidth = 2048;
 inline constexpr std::size_t kHeaderSize = 4 + 256 * 4;
 
 // Reads the header from the start of `bytes` and answers an 8-bit bitmap of the
-// stored size and palette, all pixels index 0. Throws EWZException for a header
-// cut short, a width or height of 0 or less, or a width above 2048.
-Bitmap readHeader(std::span<const std::uint8_t> bytes, const std::string& source);
+// stored size and palette, all pixels index 0 (or left unset with
+// PixelInit::Uninitialised, for a decoder that writes every byte itself). Throws
+// EWZException for a header cut short, a width or height of 0 or less, or a width
+// above 2048.
+Bitmap readHeader(std::span<const std::uint8_t> bytes, const std::string& source,
+                  PixelInit init = PixelInit::Zero);
 
 // The bitmap as 8 bits per pixel (converted when it is not), checked to fit the
 // format; throws EWZException otherwise.
