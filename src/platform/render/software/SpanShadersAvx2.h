@@ -1,8 +1,9 @@
 #pragma once
 // The modulated-texture span loops eight samples at a time with AVX2. They
-// compute exactly what the scalar loops compute (the same formulas in the same
-// order, correctly rounded division, no fused multiply-add), and hand groups with
-// texture coordinates far outside the texture to the scalar loop.
+// compute exactly what the scalar loops compute: the same float steps in the same
+// order (correctly rounded division, no fused multiply-add), and integer steps
+// arranged differently but giving the same values. Groups with texture
+// coordinates far outside the texture go to the scalar loop.
 
 #include "platform/render/software/SpanShaders.h"
 
