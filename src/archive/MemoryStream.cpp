@@ -4,16 +4,11 @@
 #include <cstring>
 
 #include "archive/Messages.h"
+#include "archive/SpanAccess.h"
 
 namespace velorina {
 
-std::size_t MemoryStream::read(void* buffer, std::size_t count) {
-  if (pos_ < 0 || pos_ >= size()) return 0;
-  const auto n = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), size() - pos_));
-  std::memcpy(buffer, data_.data() + pos_, n);
-  pos_ += static_cast<std::int64_t>(n);
-  return n;
-}
+std::size_t MemoryStream::read(void* buffer, std::size_t count) { return span_access::read(data_, pos_, buffer, count); }
 
 std::size_t MemoryStream::write(const void* buffer, std::size_t count) {
   if (pos_ < 0 || count == 0) return 0;
@@ -30,12 +25,7 @@ std::size_t MemoryStream::write(const void* buffer, std::size_t count) {
 }
 
 std::int64_t MemoryStream::seek(std::int64_t offset, SeekOrigin origin) {
-  switch (origin) {
-    case SeekOrigin::Begin: pos_ = offset; break;
-    case SeekOrigin::Current: pos_ += offset; break;
-    case SeekOrigin::End: pos_ = size() + offset; break;
-  }
-  return pos_;
+  return pos_ = span_access::seek(pos_, size(), offset, origin);
 }
 
 void MemoryStream::setSize(std::int64_t newSize) {
@@ -49,8 +39,7 @@ void MemoryStream::setSize(std::int64_t newSize) {
 }
 
 std::span<const std::uint8_t> MemoryStream::view(std::int64_t offset, std::size_t count) {
-  if (offset < 0 || offset > size() || count > static_cast<std::size_t>(size() - offset)) return {};
-  return std::span<const std::uint8_t>(data_.data() + offset, count);
+  return span_access::view(data_, offset, count);
 }
 
 }  // namespace velorina

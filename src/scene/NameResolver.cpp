@@ -2,10 +2,12 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "archive/FileStream.h"
 #include "archive/Wad.h"
+#include "platform/Resources.h"
 
 namespace velorina {
 
@@ -86,6 +88,12 @@ std::string ResolveResourceName(const std::string& name) {
     out += c;
   }
   return out;
+}
+
+std::optional<std::span<const std::uint8_t>> findProgramResource(const std::string& type, const std::string& name) {
+  const bool number = !name.empty() && name.size() < 10 &&
+                      std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return number ? ResourceRegistry::program().find(type, std::stoi(name)) : ResourceRegistry::program().find(type, name);
 }
 
 }  // namespace velorina

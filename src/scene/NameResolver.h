@@ -4,6 +4,9 @@
 // after the last "\", "/" or ":", and where a name does not exist as written, the
 // file is found in its directory without regard to ASCII letter case.
 
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,5 +38,9 @@ std::string findFileIgnoringCase(const std::string& directory, const std::string
 
 // The directory part of a path with "\" or "/" separators (empty when there is none).
 std::string directoryOf(const std::string& path);
+
+// A resource of the program by type and resolved name: by identifier when the name
+// is a whole number, else by name.
+std::optional<std::span<const std::uint8_t>> findProgramResource(const std::string& type, const std::string& name);
 
 }  // namespace velorina

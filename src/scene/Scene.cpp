@@ -89,12 +89,16 @@ void TD3DScene::initialize(DXDraw* device, SoundDevice* sound, const IClock& clo
     Textures = ParentScene->Textures;
     TexturePictures = ParentScene->TexturePictures;
     SearchPaths = ParentScene->SearchPaths;
+    WaveStreams = ParentScene->WaveStreams;
+    DataStreams = ParentScene->DataStreams;
     programDirectory = ParentScene->programDirectory;
   } else {
     ParentScene = nullptr;
     Textures = std::make_shared<NamedList<TDirect3DTexture2>>();
     TexturePictures = std::make_shared<std::map<const TDirect3DTexture2*, Bitmap>>();
     SearchPaths = std::make_shared<std::vector<std::string>>();
+    WaveStreams = std::make_shared<NamedList<WaveSource>>();
+    DataStreams = std::make_shared<NamedList<Stream>>();
   }
   Initialize(device, nullptr);
   Clear();
@@ -364,6 +368,8 @@ void TD3DScene::ClearAll() {
   if (ParentScene == nullptr && Textures) {
     Textures->clear();
     TexturePictures->clear();
+    WaveStreams->clear();
+    DataStreams->clear();
   }
 }
 
@@ -463,7 +469,10 @@ void TD3DScene::ReadDocument(const SceneDocument& doc, const ScenePlacement& pla
       AudioObjects.add(sound.Name, std::move(audio));
     }
   }
-  for (const auto& d : doc.Data) DataItems.add(d.Name, std::make_unique<TCustomData>(d, nullptr));
+  for (const auto& d : doc.Data) {
+    std::string name = d.Name;
+    DataItems.add(d.Name, std::make_unique<TCustomData>(d, GetDataStream(name)));
+  }
   for (const auto& a : doc.Actions) Actions.add({}, std::make_unique<TD3DAction>(a, *this));
   for (const auto& l : doc.Lights) lightPointers_.push_back(Lights.add({}, std::make_unique<TD3DSceneLight>(l)));
   RebuildSubScenes();
@@ -472,28 +481,10 @@ void TD3DScene::ReadDocument(const SceneDocument& doc, const ScenePlacement& pla
   RebuildDeviceState();
 }
 
-std::unique_ptr<Stream> TD3DScene::openWave(const std::string& name) {
-  if (name.empty()) return nullptr;
-  try {
-    if (LoadingFromArchive && Archive && Archive->Exists(ResolveArchiveName(name))) {
-      return std::make_unique<MemoryStream>(Archive->ReadEntry(ResolveArchiveName(name)));
-    }
-    if (ResourceMode) {
-      if (auto bytes = ResourceRegistry::program().find("WAVE", ResolveResourceName(name))) {
-        return std::make_unique<MemoryStream>(*bytes);
-      }
-    }
-    const std::string path = ResolveFileName(name);
-    if (isRegularFile(path)) return std::make_unique<FileStream>(path, FileMode::Read);
-  } catch (const Error& e) {
-    std::fprintf(stderr, "velorina: %s\n", e.describe().c_str());
-  }
-  return nullptr;  // the sound stays silent
-}
-
 std::unique_ptr<TD3DBaseAudio> TD3DScene::buildSound(const SceneSoundEntry& entry) {
   if (const auto* s = std::get_if<TD3DSoundInfo>(&entry.Record)) {
-    return std::make_unique<TD3DSound>(sound_, openWave(s->WaveName), *s, audioStart(), *clock_);
+    std::string wave = s->WaveName;
+    return std::make_unique<TD3DSound>(sound_, GetWaveStream(wave), *s, audioStart(), *clock_);
   }
   if (const auto* t = std::get_if<TD3DToneInfo>(&entry.Record)) {
     return std::make_unique<TD3DTone>(*toneHost_, *t, audioStart());

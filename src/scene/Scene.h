@@ -147,6 +147,15 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   void SetTextureDetail(std::uint8_t mode);
   std::optional<Bitmap> TextureToBitmap(const std::string& name) const;
 
+  // --- wave and data streams -------------------------------------------------
+  // A stream of its own over the wave `name` (from the archive, the program's
+  // resources of type "WAVE" or a file), which becomes the name it is cached
+  // under; null when the wave is found nowhere.
+  std::unique_ptr<Stream> GetWaveStream(std::string& name);
+  // The cached stream behind the data `name` (resources of type "DATA"), owned by
+  // the scene; null when the data is found nowhere.
+  Stream* GetDataStream(std::string& name);
+
   // --- loading --------------------------------------------------------------
   // Appends the objects, data, actions and lights of a document, placed.
   void ReadDocument(const SceneDocument& doc, const ScenePlacement& placement = {});
@@ -230,6 +239,16 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   std::vector<TD3DScene*> SubScenes;
   std::shared_ptr<NamedList<TDirect3DTexture2>> Textures;
   std::shared_ptr<std::vector<std::string>> SearchPaths;
+  // The data behind each wave name, found once and shared with sub-scenes: the
+  // bytes of an archive entry or resource, or the path of a file (each sound opens
+  // the file anew and streams it on its own).
+  struct WaveSource {
+    std::string path;
+    std::shared_ptr<const ByteBuffer> bytes;
+  };
+  std::shared_ptr<NamedList<WaveSource>> WaveStreams;
+  // The streams behind data items by name, shared with sub-scenes.
+  std::shared_ptr<NamedList<Stream>> DataStreams;
   // The decoded picture behind each cached texture, for rebuilding at another detail.
   std::shared_ptr<std::map<const TDirect3DTexture2*, Bitmap>> TexturePictures;
 
@@ -281,8 +300,8 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   void controlAudio(std::uint8_t kind, std::int32_t id, AudioControl what);
   void setObjectsHidden(std::int32_t kind, std::int32_t id, bool hidden);
   std::unique_ptr<TD3DBaseAudio> buildSound(const SceneSoundEntry& entry);
-  // The wave data a stored name refers to: archive, resources, then files.
-  std::unique_ptr<Stream> openWave(const std::string& name);
+  // The name a stream cache files `name` under, by the current way of loading.
+  std::string streamKey(const std::string& name) const;
   // Every audio object: the sounds start playing unless the scene is paused.
   AudioStart audioStart() const { return Paused ? AudioStart::Silent : AudioStart::Play; }
 

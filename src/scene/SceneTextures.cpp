@@ -25,10 +25,6 @@ bool hasDriveLetter(const std::string& name) {
   return name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':';
 }
 
-bool isWholeNumber(const std::string& s) {
-  return !s.empty() && s.size() < 10 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 }  // namespace
 
 TDirect3DTexture2* TD3DScene::AcquireTexture(std::string& name) {
@@ -196,8 +192,7 @@ bool TD3DScene::readPicture(Bitmap& image, std::string& name) {
     if (!decoded && ResourceMode) {
       const std::string resource = ResolveResourceName(name);
       const std::string type = PictureRegistry::extensionOf(name);
-      auto bytes = isWholeNumber(resource) ? ResourceRegistry::program().find(type, std::stoi(resource))
-                                           : ResourceRegistry::program().find(type, resource);
+      auto bytes = findProgramResource(type, resource);
       if (bytes) {
         MemoryStream stream(*bytes);
         image = loadPicture(name, stream);
