@@ -8,15 +8,26 @@
 namespace velorina {
 
 void TWZ1Bitmap::decode(std::span<const std::uint8_t> bytes, const std::string& source) {
-  Bitmap out = wz::readHeader(bytes, source);
+  // The runs write every pixel they reach; the rest (row padding, rows the data
+  // does not complete) is cleared here rather than zero-filling the whole bitmap
+  // first.
+  Bitmap out = wz::readHeader(bytes, source, PixelInit::Uninitialised);
   const int width = out.width(), height = out.height();
+  const std::size_t padding = out.stride() - static_cast<std::size_t>(width);
   int x = 0, y = 0;
   for (std::size_t i = wz::kHeaderSize; i + 1 < bytes.size() && y < height; i += 2) {
     int count = std::min<int>(bytes[i], width - x);
     std::uint8_t* row = out.row(y);
     std::fill(row + x, row + x + count, bytes[i + 1]);
     x += count;
-    if (x == width) x = 0, ++y;
+    if (x == width) {
+      std::fill_n(row + width, padding, std::uint8_t{0});
+      x = 0, ++y;
+    }
+  }
+  if (y < height) {
+    std::uint8_t* rest = out.row(y) + x;
+    std::fill(rest, out.pixels().data() + out.pixels().size(), std::uint8_t{0});
   }
   bitmap_ = std::move(out);
 }

@@ -1,10 +1,11 @@
-// The WZ2 decoder's fast run placement against the reading rule applied one pixel
-// at a time, on random run streams: every byte of the result (pixels and row
-// padding) must match, with both the fastest and the portable placement.
+// The run-length decoders against their reading rules applied one pixel at a time,
+// on random run streams: every byte of the result (pixels and row padding) must
+// match; for WZ2 with both the fastest and the portable run placement.
 #include <gtest/gtest.h>
 
 #include <random>
 
+#include "imaging/WZ1Bitmap.h"
 #include "imaging/WZ2Bitmap.h"
 #include "imaging/WZFormat.h"
 #include "TestPictures.h"
@@ -26,6 +27,17 @@ Bitmap referenceDecode(int width, int height, const Bytes& runs) {
         x = 1;
       }
     }
+  }
+  return out;
+}
+
+// WZ1: runs stop at the row's end, the excess is dropped.
+Bitmap referenceDecodeWz1(int width, int height, const Bytes& runs) {
+  Bitmap out(width, height, PixelFormat::Bits8);
+  int x = 0, y = 0;
+  for (std::size_t i = 0; i + 1 < runs.size() && y < height; i += 2) {
+    for (int n = 0; n < runs[i] && x < width; ++n) out.setRawPixel(x++, y, runs[i + 1]);
+    if (x == width) x = 0, ++y;
   }
   return out;
 }
@@ -94,7 +106,13 @@ void checkDecode(int width, int height, const Bytes& runs, const std::string& wh
   }
 }
 
-TEST(Wz2Runs, RandomStreamsMatchThePixelByPixelRule) {
+void checkDecodeWz1(int width, int height, const Bytes& runs, const std::string& what) {
+  TWZ1Bitmap one;
+  one.decode(stored(width, height, runs), "random.wz1");
+  expectSameBytes(one.bitmap(), referenceDecodeWz1(width, height, runs), what + " WZ1");
+}
+
+TEST(WzRuns, RandomStreamsMatchThePixelByPixelRules) {
   std::mt19937 random(20261208);
   std::vector<int> widths;
   for (int w = 1; w <= 40; ++w) widths.push_back(w);
@@ -107,16 +125,17 @@ TEST(Wz2Runs, RandomStreamsMatchThePixelByPixelRule) {
         // Some streams end early (truncated pictures), some run past the end.
         const double coverage = std::uniform_real_distribution<double>(0.2, 1.4)(random);
         const Bytes runs = randomRuns(width, height, mix, coverage, random);
-        checkDecode(width, height, runs,
-                    std::to_string(width) + "x" + std::to_string(height) + " mix " +
-                        std::to_string(static_cast<int>(mix)) + " round " + std::to_string(round));
+        const std::string what = std::to_string(width) + "x" + std::to_string(height) + " mix " +
+                                 std::to_string(static_cast<int>(mix)) + " round " + std::to_string(round);
+        checkDecode(width, height, runs, what);
+        checkDecodeWz1(width, height, runs, what);
         if (::testing::Test::HasFatalFailure()) return;
       }
     }
   }
 }
 
-TEST(Wz2Runs, RunsEndingExactlyAtRowsAndAtTheEnd) {
+TEST(WzRuns, Wz2RunsEndingExactlyAtRowsAndAtTheEnd) {
   // Each run completes a row exactly, so every next row starts from the
   // previous run's index; then a picture filled exactly with nothing left over.
   Bytes rowByRow;
