@@ -308,7 +308,7 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   SoundDevice* sound_ = nullptr;
   std::shared_ptr<SoundDevice> ownSound_;        // a silent device when none was given
   std::shared_ptr<MessageRelay> reporter_;  // shared with sub-scenes and the tone host
-  std::string messageCaption_ = "Velorina 3D Player";
+  std::string messageCaption_ = "DXVelorina";  // the application title
   std::shared_ptr<ToneGenHost> toneHost_;        // shared with sub-scenes
   const IClock* clock_ = nullptr;
   double sortInterval_ = 0.01;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "archive/FileStream.h"
+#include "audio/MessageReporter.h"
 #include "platform/display/PngWriter.h"
 #include "platform/display/SystemClock.h"
 #include "platform/display/offscreen/OffscreenPresenter.h"
@@ -29,6 +30,20 @@ bool displayAvailable() {
   const char* w = std::getenv("WAYLAND_DISPLAY");
   return (x != nullptr && *x != '\0') || (w != nullptr && *w != '\0');
 }
+
+// Messages of the scene (a file of the wrong type, for one): a line on stderr, and
+// an error box when there is a window to own it.
+class PlayerMessageReporter final : public MessageReporter {
+ public:
+  explicit PlayerMessageReporter(bool headless) : headless_(headless) {}
+  void showError(const std::string& text, const std::string& caption) override {
+    std::fprintf(stderr, "velorina: %s\n", text.c_str());
+    if (!headless_) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
+  }
+
+ private:
+  bool headless_;
+};
 
 // The keys the camera step reads: up to three virtual-key codes per input state.
 TKeyAssignList keyTable() {
@@ -173,6 +188,7 @@ void TDXViewerForm::loadWorld(FileStream& file) {
 
 void TDXViewerForm::FormCreate() {
   Scene = std::make_unique<TD3DScene>(display_.get(), sound_.get(), *clock_);
+  Scene->SetMessageReporter(std::make_shared<PlayerMessageReporter>(headless()), kApplicationTitle);
   const std::string source = options_.world.empty() ? programPath_ : options_.world;
   bool started = false;
   try {
