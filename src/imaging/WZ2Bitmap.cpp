@@ -31,10 +31,10 @@ constexpr std::size_t kStoreBytes = 32;
 // leaves every byte defined: pixels the runs reach take their index, everything
 // else (row padding, pixels past the end of the data) is zero.
 //
-// Positions are byte offsets into the pixel rows. Inside a row, a run that ends
-// before the row's last pixel and fits one fill store takes the fast path; a run
-// that completes the row, is longer, or lies too close to the end of the buffer
-// for a whole store takes placeSlow, which also steps to the next row.
+// Positions are byte offsets into the pixel rows. A run that ends before the row's
+// last pixel takes whole fill stores; a run that completes the row or lies too
+// close to the end of the buffer for a whole store takes placeSlow, which also
+// steps to the next row.
 class RunPlacer {
  public:
   explicit RunPlacer(Bitmap& out)
@@ -51,8 +51,12 @@ class RunPlacer {
 
   // One (count, index) pair.
   [[gnu::always_inline]] void place(unsigned count, std::uint8_t index) {
-    if (count <= kStoreBytes && at_ + count < fastEnd_) {
-      storeFill(pixels_ + at_, index);
+    if (at_ + count < fastEnd_) {
+      // Whole fill stores up to the run's end (one for a short run); the last
+      // may reach past it, but not past storeEnd_ + kStoreBytes - 1, the end.
+      std::uint8_t* const at = pixels_ + at_;
+      storeFill(at, index);
+      for (unsigned done = kStoreBytes; done < count; done += kStoreBytes) storeFill(at + done, index);
       at_ += count;
     } else {
       placeSlow(count, index);
