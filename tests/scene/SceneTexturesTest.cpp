@@ -3,6 +3,9 @@
 #include <fstream>
 
 #include "imaging/ImagingError.h"
+#include "imaging/WZ2Bitmap.h"
+#include "imaging/ZBitmap.h"
+#include "support/ArchiveBuilder.h"
 #include "platform/render/Direct3DTexture2.h"
 #include "scene/Scene.h"
 #include "support/PeModuleBuilder.h"
@@ -86,6 +89,41 @@ TEST(SceneTextures, WorldsLoadEveryTextureOfTheirTextureText) {
   rig.dir.write("world.d3d", test::sceneStream("red.bmp\r\nblue.bmp\r\n\r\n->x.wad::Y", {{test::wall(1, 3), 0}}));
   rig.scene.LoadFromFile(rig.dir.file("world.d3d"));
   EXPECT_EQ(rig.scene.Textures->size(), 2u);  // blue is loaded although no object uses it
+}
+
+// A 16 x 16 picture of one palette colour, 8 bits per pixel.
+Bitmap flat8(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  Bitmap bitmap(16, 16, PixelFormat::Bits8);
+  bitmap.palette()[3] = {r, g, b, 0};
+  for (int y = 0; y < 16; ++y) std::fill_n(bitmap.row(y), 16, std::uint8_t{3});
+  return bitmap;
+}
+
+std::string text(std::span<const std::uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+TEST(SceneTextures, ArchiveWorldsTakeTheirTexturesFromEveryStoredFormat) {
+  MemoryStream bmz;
+  TZBitmap(flat8(0, 255, 0)).SaveToStream(bmz);
+  const auto archive =
+      test::ArchiveBuilder()
+          .add("C:\\MAP01.D3D", test::sceneStream("C:\\T\\red.bmp\r\nC:\\T\\green.bmz\r\nC:\\T\\blue.wz2",
+                                                  {{test::wall(1, 2), 0}, {test::wall(2, 3), 1}, {test::wall(3, 4), 2}}))
+          .add("C:\\T\\red.bmp", test::bmpFile(255, 0, 0))
+          .add("C:\\T\\green.bmz", text(bmz.bytes()))
+          .add("C:\\T\\blue.wz2", text(TWZ2Bitmap(flat8(0, 0, 255)).encode()))
+          .build();
+  MemoryStream file{std::span<const std::uint8_t>(archive)};
+  ManualClock clock;
+  TD3DScene scene(nullptr, nullptr, clock);
+  scene.LoadFromPackage(file, 0, static_cast<std::uint32_t>(archive.size()), "MAP01.D3D");
+  ASSERT_EQ(scene.Objects.size(), 3u);
+  const std::uint32_t expected[] = {0xFF0000, 0x00FF00, 0x0000FF};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const TDirect3DTexture2* texture = scene.Objects[i].object->Texture();
+    ASSERT_NE(texture, nullptr) << i;
+    EXPECT_EQ(texture->width(), 16u);
+    EXPECT_EQ(texture->texels()[17] & 0xFFFFFF, expected[i]) << i;
+  }
 }
 
 TEST(SceneTextures, LibraryBitmapsBecomeTransparentTexturesCachedUnderTheirReference) {
