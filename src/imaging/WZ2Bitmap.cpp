@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 #include <immintrin.h>
 #endif
 
@@ -178,7 +178,7 @@ void placeRunsPortable(std::span<const std::uint8_t> pairs, Bitmap& out) {
   placer.finish();
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 // Only the functions marked VELORINA_AVX2 are compiled for AVX2; they run only
 // where hasAvx2() says the processor has it. storeFill and RunPlacer's inline
 // members take the AVX2 form when inlined into them.
@@ -197,7 +197,8 @@ bool hasAvx2() {
   for (int i = 0; i < 16; i += 2) {
     std::int16_t pair;
     std::memcpy(&pair, pairs + i, sizeof pair);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), _mm256_shuffle_epi8(_mm256_set1_epi16(pair), takeIndex));
+    const __m256i fill = _mm256_shuffle_epi8(_mm256_set1_epi16(pair), takeIndex);
+    std::memcpy(at, &fill, sizeof fill);
     at += pairs[i];
   }
   return at;
@@ -206,7 +207,8 @@ bool hasAvx2() {
 // Sixteen pairs (32 bytes) at once where they allow: the counts are checked and
 // summed in one vector.
 [[gnu::always_inline]] VELORINA_AVX2 inline void placeSixteenAvx2(RunPlacer& placer, const std::uint8_t* pairs) {
-  const __m256i raw = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs));
+  __m256i raw;
+  std::memcpy(&raw, pairs, sizeof raw);
   const __m256i counts = _mm256_and_si256(raw, _mm256_set1_epi16(0xFF));
   const int longRuns = _mm256_movemask_epi8(_mm256_cmpgt_epi16(counts, _mm256_set1_epi16(kStoreBytes)));
   const __m256i sums = _mm256_sad_epu8(counts, _mm256_setzero_si256());  // four sums of four counts
@@ -231,7 +233,7 @@ VELORINA_AVX2 void placeRunsAvx2(std::span<const std::uint8_t> pairs, Bitmap& ou
 #endif
 
 void placeRunsWith(RunPlacement placement, std::span<const std::uint8_t> pairs, Bitmap& out) {
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
   if (placement == RunPlacement::Fastest && hasAvx2()) return placeRunsAvx2(pairs, out);
 #endif
   placeRunsPortable(pairs, out);
