@@ -16,3 +16,7 @@ if(TARGET velorina_render AND VELORINA_GL_FOUND)
     LIBS PkgConfig::VELORINA_GL PkgConfig::SDL2)
   target_include_directories(bench_render_llvmpipe PRIVATE ${PROJECT_SOURCE_DIR}/bench)
 endif()
+
+# Reading bilinear texel blocks by AVX2 gathers against 64-bit scalar loads, the
+# choice the software device's span loops make.
+velorina_add_bench(bench_render_texel_loads SOURCES ${PROJECT_SOURCE_DIR}/bench/render/TexelLoadBench.cpp)

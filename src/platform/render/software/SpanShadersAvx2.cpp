@@ -71,9 +71,8 @@ VELORINA_AVX2_INLINE Tap bilinearTap(__m256 t, float size) {
   return {i, _mm256_cvttps_epi32(_mm256_mul_ps(frac, _mm256_set1_ps(256.0f)))};
 }
 
-// Eight texels, one per lane, read with scalar loads. Vector gathers would do
-// the same, but on the processors we measured one 8-lane gather costs about three
-// times as much as the eight loads it replaces.
+// Eight texels, one per lane, read with scalar loads rather than a gather (see
+// loadPairs).
 VELORINA_AVX2_INLINE __m256i loadTexels(const std::uint32_t* texels, const std::int32_t* at) {
   return _mm256_setr_epi32(std::int32_t(texels[at[0]]), std::int32_t(texels[at[1]]), std::int32_t(texels[at[2]]),
                            std::int32_t(texels[at[3]]), std::int32_t(texels[at[4]]), std::int32_t(texels[at[5]]),
@@ -95,7 +94,9 @@ struct TexelPair {
 
 // The texels at at[i] and at[i] + 1 for every lane i, each pair read as one
 // 64-bit word: half the loads of reading them one by one. Every at[i] + 1 must
-// lie in the texture.
+// lie in the texture. AVX2 gathers would read them too, but four gathers for the
+// 2 x 2 blocks of eight samples took about three times as long as sixteen such
+// loads (bench_render_texel_loads).
 VELORINA_AVX2_INLINE TexelPair loadPairs(const std::uint32_t* texels, const std::int32_t* at) {
   auto two = [&](int a, int b) { return _mm_unpacklo_epi64(_mm_loadu_si64(texels + at[a]), _mm_loadu_si64(texels + at[b])); };
   const __m256i lo = _mm256_set_m128i(two(4, 5), two(0, 1)), hi = _mm256_set_m128i(two(6, 7), two(2, 3));
