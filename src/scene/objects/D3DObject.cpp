@@ -1,5 +1,6 @@
 #include "scene/objects/D3DObject.h"
 
+#include "platform/display/DXDraw.h"
 #include "scene/objects/ObjectIdCounter.h"
 #include "scene/objects/SceneLight.h"
 #include "scene/objects/StreamVersion.h"
@@ -32,6 +33,14 @@ void TD3DObject::ApplyLights(std::span<TD3DSceneLight* const> lights) {
 }
 
 std::int32_t TD3DObject::StreamVersion() const { return stream_version::kCurrent; }
+
+void TD3DTimingObject::DrawTimed(const FrameTiming& timing, D3DPRIMITIVETYPE type,
+                                 std::span<const D3DLVERTEX> vertices) const {
+  IDirect3DDevice7* device = DXDraw_ != nullptr ? DXDraw_->D3DDevice7() : nullptr;
+  if (device == nullptr) return;
+  const TextureOrigin origin = Picture_.width() != 0 ? TextureOrigin::OwnColour : TextureOrigin::Table;
+  TimedTextures_.DrawTimed(*device, timing, Time, Texture_, origin, type, vertices);
+}
 
 void TD3DVariableComplexityTimingObject::SetVertexCount(std::int32_t n) {
   if (n == ModelVertexCount || n < 0) return;

@@ -13,6 +13,7 @@
 #include "archive/Stream.h"
 #include "imaging/Bitmap.h"
 #include "scene/objects/Geometry.h"
+#include "scene/objects/TimedTextures.h"
 
 namespace velorina {
 
@@ -78,10 +79,31 @@ class TD3DObject {
   Bitmap Picture_;                        // a class's own texture image
 };
 
-// Adds the animation clock (seconds of scene time) that the scene sets each frame.
+// Adds the animation clock (seconds of scene time) that the scene sets each frame,
+// and the table of texture pairs that frame-animated, blended drawing chooses from.
 class TD3DTimingObject : public TD3DObject {
  public:
   double Time = 0;
+
+  const TTexturePairs& TexturePairs() const noexcept { return TimedTextures_.Pairs(); }
+
+ protected:
+  TD3DTimingObject() = default;
+  explicit TD3DTimingObject(const TTexturePairs& textures) : TimedTextures_(textures) {}
+
+  // The frame of `timing` that the clock shows now.
+  std::int16_t currentFrameOf(const FrameTiming& timing) const noexcept {
+    return TTimedTextures::CurrentFrame(timing, Time);
+  }
+  // How many times a blended draw sends the vertices now (see TTimedTextures).
+  std::int32_t blendedDrawCount(const FrameTiming& timing) const noexcept {
+    return TimedTextures_.BlendedDrawCount(timing, Time);
+  }
+  // Draws on the display's device (nothing without one) with the object's texture,
+  // which counts as its own colour texture while Picture holds an image.
+  void DrawTimed(const FrameTiming& timing, D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices) const;
+
+  TTimedTextures TimedTextures_;
 };
 
 // Adds model and world vertex arrays and a level-of-detail interface.
