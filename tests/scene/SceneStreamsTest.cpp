@@ -4,6 +4,7 @@
 #include "scene/Scene.h"
 #include "scene/objects/Sound.h"
 #include "scene/objects/SoundInfo.h"
+#include "platform/sound/WaveBuilder.h"
 #include "support/ArchiveBuilder.h"
 #include "support/TempDir.h"
 #include "SceneTestWorlds.h"
@@ -13,22 +14,8 @@ namespace {
 
 // A PCM wave of 800 silent 16-bit mono samples at 8000 Hz.
 std::string waveFile() {
-  MemoryStream s;
-  const std::uint32_t data = 1600;
-  s.writeExact("RIFF", 4);
-  s.writeU32(36 + data);
-  s.writeExact("WAVEfmt ", 8);
-  s.writeU32(16);
-  s.writeU16(1);
-  s.writeU16(1);
-  s.writeU32(8000);
-  s.writeU32(16000);
-  s.writeU16(2);
-  s.writeU16(16);
-  s.writeExact("data", 4);
-  s.writeU32(data);
-  s.writeBytes(std::vector<std::uint8_t>(data, 0));
-  return std::string(s.bytes().begin(), s.bytes().end());
+  const auto bytes = testing::pcm16Wave(std::vector<std::int16_t>(800, 0), 8000);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 void shortName(MemoryStream& s, const std::string& name) {

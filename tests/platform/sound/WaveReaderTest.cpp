@@ -83,9 +83,8 @@ TEST(WaveReader, ReadsFromAWindowOfAStreamAndSeeks) {
   std::vector<std::int16_t> ramp(1000);
   for (int i = 0; i < 1000; ++i) ramp[i] = static_cast<std::int16_t>(i * 32);
   auto wave = pcm16Wave(ramp, 8000);
-  std::vector<std::uint8_t> archive(100, 0xEE);  // the lump sits 100 bytes in
-  archive.insert(archive.end(), wave.begin(), wave.end());
-  archive.insert(archive.end(), 50, 0xEE);
+  std::vector<std::uint8_t> archive(100 + wave.size() + 50, 0xEE);  // the lump sits 100 bytes in
+  std::copy(wave.begin(), wave.end(), archive.begin() + 100);
   auto parent = std::make_unique<MemoryStream>(archive);
   auto window = std::make_unique<TSubStream>(parent.get(), static_cast<std::uint32_t>(wave.size()), 100);
   WaveReader reader(std::move(window));
