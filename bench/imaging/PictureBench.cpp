@@ -17,6 +17,9 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 #include <jpeglib.h>
 #include <zlib.h>
 
@@ -202,6 +205,28 @@ void BM_Wz2LibraryMemcpy(benchmark::State& state) {
   }
 }
 void BM_Wz2Decoder(benchmark::State& state) { decodeWz2(state, wz2File()); }
+
+#if defined(__x86_64__)
+// The floor of a decoder that places each run with its own store: one 32-byte
+// AVX2 store per pair of the file into one long buffer, with no row handling and
+// no checks (the output is not a picture). What BM_Wz2Decoder adds is the rest.
+__attribute__((target("avx2"))) std::uint8_t* storeEveryRun(std::span<const std::uint8_t> pairs, std::uint8_t* at) {
+  for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
+    const __m256i fill = _mm256_set1_epi8(static_cast<char>(pairs[i + 1]));
+    std::memcpy(at, &fill, sizeof fill);
+    at += pairs[i];
+  }
+  return at;
+}
+void BM_Wz2RunStoresOnly(benchmark::State& state) {
+  if (!__builtin_cpu_supports("avx2")) return state.SkipWithError("no AVX2");
+  const auto pairs = std::span(wz2File()).subspan(wz::kHeaderSize);
+  ByteBuffer pixels(static_cast<std::size_t>(kSide) * kSide + 64);
+  for (auto _ : state) benchmark::DoNotOptimize(storeEveryRun(pairs, pixels.data()));
+  state.counters["runs"] = static_cast<double>(pairs.size() / 2);
+}
+BENCHMARK(BM_Wz2RunStoresOnly)->Unit(benchmark::kMicrosecond);
+#endif
 // The placement processors without AVX2 get (two 16-byte stores per short run).
 void BM_Wz2Decoder_Portable(benchmark::State& state) { decodeWz2(state, wz2File(), RunPlacement::Portable); }
 void BM_Wz2Decoder_Patches24(benchmark::State& state) {
