@@ -21,6 +21,7 @@
 #include "platform/render/Direct3DTexture2.h"
 #include "scene/SceneStreamReader.h"
 #include "scene/objects/ObjectIdCounter.h"
+#include "scene/objects/Polygon.h"
 #include "scene/objects/QuadrAngle.h"
 
 namespace velorina {
@@ -432,21 +433,64 @@ std::string TD3DScene::ResolveArchiveName(const std::string& name) const {
 
 // --- loading ------------------------------------------------------------------------
 
-std::unique_ptr<TD3DObject> TD3DScene::buildObject(const SceneObjectEntry& entry) {
-  if (const auto* q = std::get_if<TD3DQuadrangleInfo>(&entry.Record)) {
+std::pair<std::string, std::unique_ptr<TD3DObject>> TD3DScene::buildObject(const SceneObjectRecord& record,
+                                                                            const TTextureNames& textureNames) {
+  if (const auto* q = std::get_if<TD3DQuadrangleInfo>(&record)) {
     std::string name = q->TextureName;
     TDirect3DTexture2* texture = AcquireTexture(name);
     TD3DQuadrangleInfo info = *q;
     info.TextureName = texture != nullptr ? name : q->TextureName;
-    return std::make_unique<TD3DQuadrAngle>(DXDraw_, texture, info);
+    return {info.TextureName, std::make_unique<TD3DQuadrAngle>(DXDraw_, texture, info)};
   }
-  if (const auto* s = std::get_if<TD3DSceneInfo>(&entry.Record)) {
+  if (const auto* p = std::get_if<TD3DPolygonInfo>(&record)) {
+    TD3DPolygonInfo info = *p;
+    info.TextureNames = textureNames;
+    const std::string name = textureNames.get(0);
+    TTexturePairs pairs;
+    AcquireTextureSet(info.TextureNames, pairs);
+    return {name, std::make_unique<TD3DPolygon>(DXDraw_, pairs, info)};
+  }
+  if (const auto* s = std::get_if<TD3DSceneInfo>(&record)) {
     TD3DSceneInfo info = *s;
     if (!info.Name.empty() && !LoadingFromArchive) info.Name = ResolveFileName(info.Name);
-    return CreateChild(info, *this);
+    return {s->Name, CreateChild(info, *this)};
   }
-  // Polygons, spheres and 3D text are read but not built yet.
-  return nullptr;
+  // Spheres and 3D text are read but not built yet.
+  return {};
+}
+
+TD3DObject* TD3DScene::AddObject(const SceneObjectRecord& record) {
+  const auto* polygon = std::get_if<TD3DPolygonInfo>(&record);
+  auto [name, object] = buildObject(record, polygon != nullptr ? polygon->TextureNames : TTextureNames{});
+  if (!object) return nullptr;
+  Modified = true;
+  TD3DObject* added = Objects.add(std::move(name), std::move(object));
+  RebuildSubScenes();
+  RecomputeIdentifierCounter();
+  return added;
+}
+
+void TD3DScene::AddTextureHolders(std::vector<std::string> references, std::uint8_t texMode, HolderBlend blend,
+                                  std::int32_t cullMode) {
+  AcquireTextureList(references);
+  for (const std::string& reference : references) {
+    TD3DPolygonInfo holder;
+    holder.Color = 0xFFFFFF;
+    holder.TexMode = texMode;
+    holder.FrameCount = 1;
+    holder.PrimitiveType = static_cast<std::int32_t>(D3DPRIMITIVETYPE::D3DPT_TRIANGLELIST);
+    holder.BlendMode = blend == HolderBlend::Blended ? 16 : 0;
+    holder.CullMode = cullMode;
+    holder.TextureNames.set(0, reference);
+    if (TD3DObject* added = AddObject(holder)) added->Merged = true;
+  }
+}
+
+void TD3DScene::RemoveEmptyPolygons() {
+  for (std::size_t i = Objects.size(); i-- > 0;) {
+    const auto* polygon = dynamic_cast<const TD3DPolygon*>(Objects[i].object.get());
+    if (polygon != nullptr && polygon->PointCount() == 0) Objects.removeAt(i);
+  }
 }
 
 void TD3DScene::appendObject(std::string name, std::unique_ptr<TD3DObject> object, const ScenePlacement& p) {
@@ -461,7 +505,8 @@ void TD3DScene::ReadDocument(const SceneDocument& doc, const ScenePlacement& pla
   const bool wasPaused = Paused;
   SetPaused(true);
   for (const auto& entry : doc.Objects) {
-    if (auto object = buildObject(entry)) appendObject(entry.Name, std::move(object), placement);
+    auto built = buildObject(entry.Record, entry.TextureNames);
+    if (built.second) appendObject(entry.Name, std::move(built.second), placement);
   }
   for (const auto& sound : doc.Sounds) {
     if (auto audio = buildSound(sound)) {

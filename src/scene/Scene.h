@@ -192,6 +192,18 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   void RecomputeIdentifierCounter();
 
   // --- queries and audio control ----------------------------------------------
+  // Builds an object (a quadrangle, a polygon or a nested scene) from its record,
+  // with its textures, and appends it; null for kinds that cannot be built.
+  TD3DObject* AddObject(const SceneObjectRecord& record);
+  // Keeps textures loaded without drawing anything: after acquiring the whole list,
+  // one empty polygon per reference (white, one frame, a triangle list, the given
+  // texture mode and cull mode, blend mode 16 when blended), marked merged so that
+  // matching surfaces can later be merged into it.
+  enum class HolderBlend { Opaque, Blended };
+  void AddTextureHolders(std::vector<std::string> references, std::uint8_t texMode, HolderBlend blend,
+                         std::int32_t cullMode);
+  // Removes every polygon without points, from the last object to the first.
+  void RemoveEmptyPolygons();
   // Items of all five lists of a kind (-1: of any kind).
   std::size_t CountByKind(std::int32_t kind) const;
   // Appends every item of the five lists (objects, audio, data, actions, lights, each
@@ -282,7 +294,10 @@ class TD3DScene final : public TD3DObject, public IActionScene {
                        const ScenePlacement& placement);
   ByteBuffer readWholeFile(const std::string& path) const;
   void appendObject(std::string name, std::unique_ptr<TD3DObject> object, const ScenePlacement& placement);
-  std::unique_ptr<TD3DObject> buildObject(const SceneObjectEntry& entry);
+  // The object a record describes, its textures acquired, with the name its list
+  // entry takes; no object for kinds that cannot be built.
+  std::pair<std::string, std::unique_ptr<TD3DObject>> buildObject(const SceneObjectRecord& record,
+                                                                   const TTextureNames& textureNames);
   // Decodes the picture `name` from the first source that has it; false when none does.
   bool readPicture(Bitmap& image, std::string& name);
   // A device texture from a shaped picture: square, at least 8 bits per pixel.

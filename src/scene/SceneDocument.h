@@ -36,10 +36,13 @@ enum class ObjectKind : std::uint8_t {
 
 enum class SceneStreamForm { Headed, Headerless };
 
+// The record of a surface object or nested scene, by its kind.
+using SceneObjectRecord = std::variant<TD3DQuadrangleInfo, TD3DPolygonInfo, TD3DSphereInfo, TD3DTextInfo, TD3DSceneInfo>;
+
 struct SceneObjectEntry {
   std::uint8_t Kind = 0;
   std::string Name;  // the list entry name (the headerless form names objects)
-  std::variant<TD3DQuadrangleInfo, TD3DPolygonInfo, TD3DSphereInfo, TD3DTextInfo, TD3DSceneInfo> Record;
+  SceneObjectRecord Record;
   TTextureNames TextureNames;
 };
 

@@ -7,7 +7,9 @@
 #include "imaging/ZBitmap.h"
 #include "support/ArchiveBuilder.h"
 #include "platform/render/Direct3DTexture2.h"
+#include "scene/objects/Polygon.h"
 #include "scene/Scene.h"
+#include "scene/objects/ObjectIdCounter.h"
 #include "support/PeModuleBuilder.h"
 #include "support/TempDir.h"
 #include "SceneTestWorlds.h"
@@ -124,6 +126,70 @@ TEST(SceneTextures, ArchiveWorldsTakeTheirTexturesFromEveryStoredFormat) {
     EXPECT_EQ(texture->width(), 16u);
     EXPECT_EQ(texture->texels()[17] & 0xFFFFFF, expected[i]) << i;
   }
+}
+
+TEST(SceneTextures, PolygonsOfAWorldGetTheirTexturePairs) {
+  TextureRig rig;
+  MemoryStream s;
+  const std::string textures = "red.bmp\r\nmask.bmp";
+  s.writeExact("SCENEDEF", 8);
+  s.writeU32(117);
+  s.writeU32(static_cast<std::uint32_t>(textures.size()));
+  s.writeExact(textures.data(), textures.size());
+  s.writeU32(1);
+  s.writeU8(4);
+  s.writeI16(2);
+  for (std::int16_t index : {-1, 1, 0, -1}) s.writeI16(index);  // pair 0 (none, mask), pair 1 (red, none)
+  TD3DPolygonInfo strip;
+  strip.PointCount = 4;
+  strip.FrameCount = 1;
+  strip.Points = {{0, 0, 2}, {1, 0, 2}, {0, 1, 2}, {1, 1, 2}};
+  strip.write(s);
+  s.writeU32(0);
+  rig.dir.write("world.d3d", std::string(s.bytes().begin(), s.bytes().end()));
+  rig.scene.LoadFromFile(rig.dir.file("world.d3d"));
+  ASSERT_EQ(rig.scene.Objects.size(), 1u);
+  const auto& polygon = dynamic_cast<const TD3DPolygon&>(*rig.scene.Objects[0].object);
+  EXPECT_EQ(polygon.PointCount(), 4);
+  // The first names move up to pair 0 (red), the second names too (mask).
+  EXPECT_EQ(polygon.TexturePairs()[0].first, rig.scene.GetTexture("red.bmp"));
+  EXPECT_EQ(polygon.TexturePairs()[0].second, rig.scene.GetTexture("mask.bmp"));
+  EXPECT_EQ(polygon.Texture(), polygon.TexturePairs()[0].first);
+}
+
+TEST(SceneTextures, TextureHoldersKeepTexturesLoadedUntilEmptyPolygonsAreRemoved) {
+  TextureRig rig;
+  const std::int32_t before = ObjectIdCounter::value();
+  ASSERT_NE(rig.scene.AddObject(test::wall(before + 5, 3)), nullptr);
+  TD3DPolygonInfo fan;
+  fan.PrimitiveType = 6;
+  fan.PointCount = 3;
+  fan.Points = {{0, 0, 2}, {1, 0, 2}, {0, 1, 2}};
+  fan.TextureNames.set(0, "green.bmp");
+  ASSERT_NE(rig.scene.AddObject(fan), nullptr);
+  EXPECT_TRUE(rig.scene.Modified);
+  EXPECT_EQ(ObjectIdCounter::value(), before + 5);  // raised to the new identifier
+
+  rig.scene.AddTextureHolders({"red.bmp", "->doom.wad::FLOOR", "blue.bmp"}, 1, TD3DScene::HolderBlend::Blended, 3);
+  ASSERT_EQ(rig.scene.Objects.size(), 5u);
+  const auto& holder = dynamic_cast<const TD3DPolygon&>(*rig.scene.Objects[2].object);
+  EXPECT_TRUE(holder.Merged);
+  EXPECT_EQ(holder.PointCount(), 0);
+  const TD3DPolygonInfo info = holder.GetInfo();
+  EXPECT_EQ(info.BlendMode, 16);
+  EXPECT_EQ(info.CullMode, 3);
+  EXPECT_EQ(info.TexMode, 1);
+  EXPECT_EQ(info.PrimitiveType, 4);
+  EXPECT_EQ(info.FrameCount, 1);
+  EXPECT_EQ(fileNamePart(info.TextureNames.get(0)), "red.bmp");
+  EXPECT_NE(holder.Texture(), nullptr);
+  EXPECT_EQ(rig.scene.Objects[3].object->GetTextureName(), "->doom.wad::FLOOR");
+  EXPECT_EQ(rig.scene.Textures->size(), 3u);  // green, red and blue
+
+  rig.scene.RemoveEmptyPolygons();
+  ASSERT_EQ(rig.scene.Objects.size(), 2u);  // the quadrangle and the fan stay
+  EXPECT_EQ(rig.scene.Objects[1].object->KindCode(), 4);
+  EXPECT_EQ(rig.scene.Textures->size(), 3u);  // the textures stay cached
 }
 
 TEST(SceneTextures, LibraryBitmapsBecomeTransparentTexturesCachedUnderTheirReference) {
