@@ -64,11 +64,13 @@ struct Tap {
   __m256i index, weight;
 };
 
+// As bilinearTap does, for coordinates in range (|b| < 2^24, where floor(b) is
+// exactly the float of the scalar loop's integer floor).
 VELORINA_AVX2_INLINE Tap bilinearTap(__m256 t, float size) {
   const __m256 b = _mm256_sub_ps(_mm256_mul_ps(t, _mm256_set1_ps(size)), _mm256_set1_ps(0.5f));
-  const __m256i i = floorToInt(b);
-  const __m256 frac = _mm256_sub_ps(b, _mm256_cvtepi32_ps(i));
-  return {i, _mm256_cvttps_epi32(_mm256_mul_ps(frac, _mm256_set1_ps(256.0f)))};
+  const __m256 floor = _mm256_round_ps(b, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+  const __m256 frac = _mm256_sub_ps(b, floor);
+  return {_mm256_cvttps_epi32(floor), _mm256_cvttps_epi32(_mm256_mul_ps(frac, _mm256_set1_ps(256.0f)))};
 }
 
 // Eight texels, one per lane, read with scalar loads rather than a gather (see
@@ -137,13 +139,12 @@ VELORINA_AVX2_INLINE __m256i horizontal(__m256i left, __m256i right, __m256i lef
 
 // Where a group of eight samples reads the texture, worked out by the first pass
 // over a row. Bilinear: `top` holds the upper left texel of each sample's 2 x 2
-// block, `bottom` the lower left one.
+// block.
 struct TexelAddress {
   alignas(32) std::int32_t top[8];
-  alignas(32) std::int32_t bottom[8];
   __m256i leftWeight, rightWeight;  // (256 - wu) and wu, in both 16-bit halves
   __m256i verticalWeight;           // 256 - wv in the low 16 bits, wv in the high
-  bool wraps;                       // some right neighbour lies in column 0
+  bool wraps;                       // some block wraps round the right or bottom edge
 };
 
 template <TextureFilter Filter>
@@ -156,14 +157,13 @@ VELORINA_AVX2_INLINE void address(const TextureSampler& t, __m256 u, __m256 v, _
     _mm256_store_si256(reinterpret_cast<__m256i*>(a.top), _mm256_add_epi32(_mm256_sll_epi32(y, wshift), x));
   } else {
     const Tap tu = bilinearTap(u, float(t.width)), tv = bilinearTap(v, float(t.height));
-    // Inactive lanes read column 0, so that only active lanes at the right edge
-    // need the wrapped neighbour.
+    // Inactive lanes read texel 0, so that only active lanes decide whether a
+    // block wraps.
     const __m256i x0 = _mm256_and_si256(_mm256_and_si256(tu.index, wmask), mask);
-    const __m256i r0 = _mm256_sll_epi32(_mm256_and_si256(tv.index, hmask), wshift);
-    const __m256i r1 = _mm256_sll_epi32(_mm256_and_si256(_mm256_add_epi32(tv.index, _mm256_set1_epi32(1)), hmask), wshift);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(a.top), _mm256_add_epi32(r0, x0));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(a.bottom), _mm256_add_epi32(r1, x0));
-    a.wraps = !_mm256_testz_si256(_mm256_cmpeq_epi32(x0, wmask), _mm256_cmpeq_epi32(x0, x0));
+    const __m256i y0 = _mm256_and_si256(_mm256_and_si256(tv.index, hmask), mask);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(a.top), _mm256_add_epi32(_mm256_sll_epi32(y0, wshift), x0));
+    const __m256i edge = _mm256_or_si256(_mm256_cmpeq_epi32(x0, wmask), _mm256_cmpeq_epi32(y0, hmask));
+    a.wraps = !_mm256_testz_si256(edge, edge);
     const __m256i full = _mm256_set1_epi32(256);
     a.leftWeight = weightPair(_mm256_sub_epi32(full, tu.weight));
     a.rightWeight = weightPair(tu.weight);
@@ -171,12 +171,24 @@ VELORINA_AVX2_INLINE void address(const TextureSampler& t, __m256 u, __m256 v, _
   }
 }
 
-// The right neighbours of the texels at `left`, wrapping to column 0.
-VELORINA_AVX2_INLINE __m256i rightOf(const std::int32_t* left, std::int32_t width) {
-  const __m256i index = _mm256_load_si256(reinterpret_cast<const __m256i*>(left));
+// The neighbours of the texels `index` one column right or one row down,
+// wrapping round the texture's edges.
+VELORINA_AVX2_INLINE __m256i rightOf(__m256i index, std::int32_t width) {
   const __m256i wmask = _mm256_set1_epi32(width - 1);
   const __m256i atEdge = _mm256_cmpeq_epi32(_mm256_and_si256(index, wmask), wmask);
   return _mm256_add_epi32(index, _mm256_blendv_epi8(_mm256_set1_epi32(1), _mm256_set1_epi32(1 - width), atEdge));
+}
+VELORINA_AVX2_INLINE __m256i below(__m256i index, std::int32_t width, std::int32_t height) {
+  const __m256i lastRow = _mm256_set1_epi32((height - 1) * width);
+  const __m256i atEdge = _mm256_cmpgt_epi32(_mm256_set1_epi32(1), _mm256_sub_epi32(lastRow, index));
+  return _mm256_add_epi32(index, _mm256_blendv_epi8(_mm256_set1_epi32(width), _mm256_set1_epi32(-(height - 1) * width), atEdge));
+}
+
+// The texels at `index` into eight lanes, by scalar loads.
+VELORINA_AVX2_INLINE __m256i loadTexels(const std::uint32_t* texels, __m256i index) {
+  alignas(32) std::int32_t at[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+  return loadTexels(texels, at);
 }
 
 // Bilinear sampling with the integer weights of sampleWrapped, and the same
@@ -192,16 +204,16 @@ template <bool Key>
 VELORINA_AVX2_INLINE Rgb sampleBilinear(const TextureSampler& t, const TexelAddress& a, __m256i& mask) {
   __m256i t0, t1, t2, t3;
   if (!a.wraps) {
-    const TexelPair top = loadPairs(t.texels, a.top), bottom = loadPairs(t.texels, a.bottom);
+    // The lower row of a block that does not wrap starts one texture row on.
+    const TexelPair top = loadPairs(t.texels, a.top), bottom = loadPairs(t.texels + t.width, a.top);
     t0 = top.left, t1 = top.right, t2 = bottom.left, t3 = bottom.right;
   } else {
-    alignas(32) std::int32_t right[8];
-    t0 = loadTexels(t.texels, a.top);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(right), rightOf(a.top, t.width));
-    t1 = loadTexels(t.texels, right);
-    t2 = loadTexels(t.texels, a.bottom);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(right), rightOf(a.bottom, t.width));
-    t3 = loadTexels(t.texels, right);
+    const __m256i upperLeft = _mm256_load_si256(reinterpret_cast<const __m256i*>(a.top));
+    const __m256i lowerLeft = below(upperLeft, t.width, t.height);
+    t0 = loadTexels(t.texels, upperLeft);
+    t1 = loadTexels(t.texels, rightOf(upperLeft, t.width));
+    t2 = loadTexels(t.texels, lowerLeft);
+    t3 = loadTexels(t.texels, rightOf(lowerLeft, t.width));
   }
   if constexpr (Key) {
     const __m256i key = _mm256_set1_epi32(std::int32_t(t.keyRgb));
