@@ -85,6 +85,8 @@ TD3DPolygon::TD3DPolygon(DXDraw* dxDraw, const TTexturePairs& textures, const TD
   Initialize(dxDraw, TimedTextures_.BaseTexture());
 }
 
+TD3DPolygon::TD3DPolygon(StreamKey, const TTexturePairs& textures) : TD3DTimingObject(textures) {}
+
 std::unique_ptr<TD3DPolygon> TD3DPolygon::CreateFromStream(ByteReader& in, DXDraw* dxDraw,
                                                            const TTexturePairs& textures, std::int32_t version) {
   auto p = std::make_unique<TD3DPolygon>(StreamKey{}, textures);

@@ -33,7 +33,7 @@ class TD3DPolygon final : public TD3DTimingObject {
  public:
   static constexpr std::int32_t kMaxPoints = TD3DPolygonInfo::kMaxPoints;
 
-  TD3DPolygon(StreamKey, const TTexturePairs& textures) : TD3DTimingObject(textures) {}
+  TD3DPolygon(StreamKey, const TTexturePairs& textures);
   // Copies the texture table and the record (points and, for a merged record, its
   // whole vertices), builds the vertices and initialises with pair 0's image.
   TD3DPolygon(DXDraw* dxDraw, const TTexturePairs& textures, const TD3DPolygonInfo& info);
