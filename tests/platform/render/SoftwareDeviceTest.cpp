@@ -361,3 +361,36 @@ TEST(SoftwareDevice, PictureDoesNotDependOnTheNumberOfThreads) {
 
 }  // namespace
 }  // namespace velorina
+
+namespace velorina {
+namespace {
+
+// Large clears are shared out among the threads in bands of rows: every band
+// must end where the next begins, for any number of threads and any rectangle.
+TEST(SoftwareDevice, LargeClearsCoverExactlyTheirRectangles) {
+  for (const unsigned threads : {1u, 2u, 3u, 8u}) {
+    SoftwareDevice device(400, 301, DepthBuffer::Attached, threads);
+    device.Clear({}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 0.25f, 0);
+    const std::array<D3DRECT, 2> rects{D3DRECT{7, 3, 391, 297}, D3DRECT{-50, 150, 20, 1000}};
+    device.Clear(rects, D3DCLEAR_TARGET, 0x00123456u, 1.0f, 0);
+    // The depth left by the first clear decides what a quad at depth 0.5 covers: nothing.
+    device.BeginScene();
+    const auto quad = std::array{testing::vtx(-1, 1, 0.5f, 0xFFFFFFFF), testing::vtx(1, 1, 0.5f, 0xFFFFFFFF),
+                                 testing::vtx(-1, -1, 0.5f, 0xFFFFFFFF), testing::vtx(1, -1, 0.5f, 0xFFFFFFFF)};
+    device.DrawPrimitive(D3DPRIMITIVETYPE::D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, quad, 4, 0);
+    device.EndScene();
+    std::vector<std::uint32_t> px(400 * 301);
+    device.ReadRenderTarget(px);
+    std::size_t wrong = 0;
+    for (std::int32_t y = 0; y < 301; ++y) {
+      for (std::int32_t x = 0; x < 400; ++x) {
+        const bool inside = (x >= 7 && x < 391 && y >= 3 && y < 297) || (x < 20 && y >= 150);
+        wrong += px[std::size_t(y) * 400 + x] != (inside ? 0xFF123456u : 0xFF000000u);
+      }
+    }
+    EXPECT_EQ(wrong, 0u) << threads << " threads";
+  }
+}
+
+}  // namespace
+}  // namespace velorina

@@ -195,11 +195,31 @@ D3DRESULT SoftwareDevice::Clear(std::span<const D3DRECT> rects, std::uint32_t fl
     const SampleRect pix{std::clamp(r.x1, vp.x0 / s, vp.x1 / s), std::clamp(r.y1, vp.y0 / s, vp.y1 / s),
                          std::clamp(r.x2, vp.x0 / s, vp.x1 / s), std::clamp(r.y2, vp.y0 / s, vp.y1 / s)};
     if (pix.x0 >= pix.x1 || pix.y0 >= pix.y1) continue;
-    const SampleRect rs{pix.x0 * s, pix.y0 * s, pix.x1 * s, pix.y1 * s};
-    if (flags & D3DCLEAR_TARGET) target_.fillColor(rs, color | 0xFF000000u);
-    if (flags & D3DCLEAR_ZBUFFER) target_.fillDepth(rs, depth);
+    clearRect({pix.x0 * s, pix.y0 * s, pix.x1 * s, pix.y1 * s}, flags, color | 0xFF000000u, depth);
   }
   return D3DRESULT::D3D_OK;
+}
+
+void SoftwareDevice::clearRect(const SampleRect& r, std::uint32_t flags, std::uint32_t argb, float depth) {
+  auto fill = [&](const SampleRect& band) {
+    if (flags & D3DCLEAR_TARGET) target_.fillColor(band, argb);
+    if (flags & D3DCLEAR_ZBUFFER) target_.fillDepth(band, depth);
+  };
+  // A whole-screen clear is a good part of a frame's memory traffic: large
+  // rectangles are shared out in bands of rows among the threads.
+  constexpr std::int64_t kParallelSamples = 1 << 16;
+  const std::int32_t rows = r.y1 - r.y0;
+  if (workers_->count() == 1 || std::int64_t(r.x1 - r.x0) * rows < kParallelSamples) {
+    fill(r);
+    return;
+  }
+  const auto count = std::int32_t(workers_->count());
+  auto job = [&](unsigned index) {
+    const std::int32_t y0 = r.y0 + std::int32_t(std::int64_t(rows) * std::int32_t(index) / count);
+    const std::int32_t y1 = r.y0 + std::int32_t(std::int64_t(rows) * (std::int32_t(index) + 1) / count);
+    if (y0 < y1) fill({r.x0, y0, r.x1, y1});
+  };
+  workers_->run(job);
 }
 
 D3DRESULT SoftwareDevice::BeginScene() {

@@ -84,6 +84,7 @@ class SoftwareDevice final : public IDirect3DDevice7 {
   void applyAntialias();
   void updateTransform();
   void preparePipeline(software::PixelPipeline& pipe) const;
+  void clearRect(const software::SampleRect& r, std::uint32_t flags, std::uint32_t argb, float depth);
   software::ScreenVertex project(const software::ClipVertex& v) const;
   void transformVertices(std::span<const D3DLVERTEX> vertices);
   void drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const software::PixelPipeline& pipe);
