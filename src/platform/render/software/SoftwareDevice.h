@@ -28,7 +28,7 @@
 // Threads: filled triangles are sorted into 64 x 64-sample tiles and the tiles
 // are drawn by as many threads as the machine has cores (at most 8). Each tile
 // takes its triangles in drawing order, so the picture is the same for any
-// number of threads.
+// number of threads. Large clears are shared out among the threads too.
 
 #include <array>
 #include <memory>
