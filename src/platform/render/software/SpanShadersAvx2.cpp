@@ -200,8 +200,23 @@ VELORINA_AVX2_INLINE __m256i loadTexels(const std::uint32_t* texels, __m256i ind
 //
 // Keyed texels are replaced by one with colour 0 and alpha 1 before blending: the
 // colour sums then leave them out, and the alpha sum is the weight they carry.
+// The filtered colour of eight samples. Where keyed texels took part, the
+// channels are still the numerators of floor(numerator / total), the division
+// being left to the shading pass.
+struct Filtered {
+  Rgb c;
+  __m256i total;
+  bool divide;
+};
+
+VELORINA_AVX2_INLINE Rgb quotients(const Filtered& f) {
+  const __m256 total = _mm256_cvtepi32_ps(f.total);
+  const __m256 inverse = _mm256_div_ps(_mm256_set1_ps(1.0f), total);
+  return {divideExact(f.c.r, total, inverse), divideExact(f.c.g, total, inverse), divideExact(f.c.b, total, inverse)};
+}
+
 template <bool Key>
-VELORINA_AVX2_INLINE Rgb sampleBilinear(const TextureSampler& t, const TexelAddress& a, __m256i& mask) {
+VELORINA_AVX2_INLINE Filtered sampleBilinear(const TextureSampler& t, const TexelAddress& a, __m256i& mask) {
   __m256i t0, t1, t2, t3;
   if (!a.wraps) {
     // The lower row of a block that does not wrap starts one texture row on.
@@ -248,16 +263,14 @@ VELORINA_AVX2_INLINE Rgb sampleBilinear(const TextureSampler& t, const TexelAddr
       // floor((sum + total / 2) / total) over the weight of the texels kept.
       const __m256i total = _mm256_sub_epi32(_mm256_set1_epi32(65536), keyed);
       const __m256i half = _mm256_srli_epi32(total, 1);
-      const __m256 totalf = _mm256_cvtepi32_ps(total);
-      const __m256 inverse = _mm256_div_ps(_mm256_set1_ps(1.0f), totalf);
-      return {divideExact(_mm256_add_epi32(sr, half), totalf, inverse),
-              divideExact(_mm256_add_epi32(sg, half), totalf, inverse),
-              divideExact(_mm256_add_epi32(sb, half), totalf, inverse)};
+      return {{_mm256_add_epi32(sr, half), _mm256_add_epi32(sg, half), _mm256_add_epi32(sb, half)}, total, true};
     }
   }
   const __m256i round = _mm256_set1_epi32(32768);
-  return {_mm256_srli_epi32(_mm256_add_epi32(sr, round), 16), _mm256_srli_epi32(_mm256_add_epi32(sg, round), 16),
-          _mm256_srli_epi32(_mm256_add_epi32(sb, round), 16)};
+  return {{_mm256_srli_epi32(_mm256_add_epi32(sr, round), 16), _mm256_srli_epi32(_mm256_add_epi32(sg, round), 16),
+           _mm256_srli_epi32(_mm256_add_epi32(sb, round), 16)},
+          _mm256_setzero_si256(),
+          false};
 }
 
 VELORINA_AVX2_INLINE __m256i channel(__m256i texel, int shift) {
@@ -267,21 +280,22 @@ VELORINA_AVX2_INLINE __m256i channel(__m256i texel, int shift) {
 // The sampled colour of every lane; lanes whose sample is keyed away are removed
 // from mask.
 template <TextureFilter Filter, bool Key>
-VELORINA_AVX2_INLINE Rgb sample(const TextureSampler& t, const TexelAddress& a, __m256i& mask) {
+VELORINA_AVX2_INLINE Filtered sample(const TextureSampler& t, const TexelAddress& a, __m256i& mask) {
   if constexpr (Filter == TextureFilter::Point) {
     const __m256i texel = loadTexels(t.texels, a.top);
     if constexpr (Key) mask = _mm256_andnot_si256(isKey(texel, _mm256_set1_epi32(std::int32_t(t.keyRgb))), mask);
-    return {channel(texel, 16), channel(texel, 8), channel(texel, 0)};
+    return {{channel(texel, 16), channel(texel, 8), channel(texel, 0)}, _mm256_setzero_si256(), false};
   } else {
     return sampleBilinear<Key>(t, a, mask);
   }
 }
 
-// A row is drawn in runs of up to 64 samples (a tile's width), each in two
+// A row is drawn in runs of up to 64 samples (a tile's width), each in three
 // passes over its groups of eight: the first tests depth and finds the texels,
-// the second samples, shades and writes. Each pass's steps for one group depend
-// only on that group, and are short enough for the processor to overlap the work
-// of neighbouring groups; the whole chain of one group is too long for that.
+// the second reads and filters them, the third divides out keyed texels, shades
+// and writes. Each pass's steps for one group depend only on that group, and are
+// short enough for the processor to overlap the work of neighbouring groups; the
+// whole chain of one group is too long for that.
 constexpr std::int32_t kRunGroups = 8;
 
 enum class GroupKind : std::uint8_t { Empty, Vector, Scalar };
@@ -291,6 +305,7 @@ struct Group {
   __m256i mask;  // the samples that pass the depth test (and later the key)
   __m256 z, w;
   TexelAddress texels;
+  Filtered texel;
 };
 
 template <TextureFilter Filter, bool Depth>
@@ -318,11 +333,16 @@ VELORINA_AVX2_INLINE void setUpGroup(const PixelPipeline& pipe, const SpanRow& r
   address<Filter>(pipe.texture, u, v, g.mask, g.texels);
 }
 
-template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
+template <TextureFilter Filter, bool Key>
+VELORINA_AVX2_INLINE void sampleGroup(const PixelPipeline& pipe, Group& g) {
+  g.texel = sample<Filter, Key>(pipe.texture, g.texels, g.mask);
+  if (_mm256_testz_si256(g.mask, g.mask)) g.kind = GroupKind::Empty;
+}
+
+template <bool Specular, bool Depth>
 VELORINA_AVX2_INLINE void shadeGroup(const PixelPipeline& pipe, const SpanRow& row, const Plane (&p)[6],
-                                     std::int32_t i, Group& g) {
-  const Rgb texel = sample<Filter, Key>(pipe.texture, g.texels, g.mask);
-  if (_mm256_testz_si256(g.mask, g.mask)) return;
+                                     std::int32_t i, const Group& g) {
+  const Rgb texel = g.texel.divide ? quotients(g.texel) : g.texel.c;
   const __m256 k = _mm256_add_ps(_mm256_set1_ps(float(i)), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
   __m256i cr = mul255(texel.r, toByte(_mm256_mul_ps(at(p[0], k), g.w)));
   __m256i cg = mul255(texel.g, toByte(_mm256_mul_ps(at(p[1], k), g.w)));
@@ -358,9 +378,12 @@ VELORINA_AVX2 void spanBody(const PixelPipeline& pipe, const SpanRow& row) {
       setUpGroup<Filter, Depth>(pipe, row, setUpPlanes, run + 8 * j, groups[j]);
     }
     for (std::int32_t j = 0; j < count; ++j) {
+      if (groups[j].kind == GroupKind::Vector) sampleGroup<Filter, Key>(pipe, groups[j]);
+    }
+    for (std::int32_t j = 0; j < count; ++j) {
       const std::int32_t i = run + 8 * j;
       if (groups[j].kind == GroupKind::Vector) {
-        shadeGroup<Filter, Key, Specular, Depth>(pipe, row, shadePlanes, i, groups[j]);
+        shadeGroup<Specular, Depth>(pipe, row, shadePlanes, i, groups[j]);
       } else if (groups[j].kind == GroupKind::Scalar) {
         const std::int32_t from = row.lo + i;
         modulateRange<Filter, Key, Specular, Depth>(pipe, row, from, std::min(from + 7, row.hi));
