@@ -304,8 +304,8 @@ struct Group {
   GroupKind kind;
   __m256i mask;  // the samples that pass the depth test (and later the key)
   __m256 z, w;
-  TexelAddress texels;
-  Filtered texel;
+  TexelAddress place;  // where the samples read the texture
+  Filtered filtered;   // what they read there
 };
 
 template <TextureFilter Filter, bool Depth>
@@ -330,19 +330,19 @@ VELORINA_AVX2_INLINE void setUpGroup(const PixelPipeline& pipe, const SpanRow& r
     return;
   }
   g.kind = GroupKind::Vector;
-  address<Filter>(pipe.texture, u, v, g.mask, g.texels);
+  address<Filter>(pipe.texture, u, v, g.mask, g.place);
 }
 
 template <TextureFilter Filter, bool Key>
 VELORINA_AVX2_INLINE void sampleGroup(const PixelPipeline& pipe, Group& g) {
-  g.texel = sample<Filter, Key>(pipe.texture, g.texels, g.mask);
+  g.filtered = sample<Filter, Key>(pipe.texture, g.place, g.mask);
   if (_mm256_testz_si256(g.mask, g.mask)) g.kind = GroupKind::Empty;
 }
 
 template <bool Specular, bool Depth>
 VELORINA_AVX2_INLINE void shadeGroup(const PixelPipeline& pipe, const SpanRow& row, const Plane (&p)[6],
                                      std::int32_t i, const Group& g) {
-  const Rgb texel = g.texel.divide ? quotients(g.texel) : g.texel.c;
+  const Rgb texel = g.filtered.divide ? quotients(g.filtered) : g.filtered.c;
   const __m256 k = _mm256_add_ps(_mm256_set1_ps(float(i)), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
   __m256i cr = mul255(texel.r, toByte(_mm256_mul_ps(at(p[0], k), g.w)));
   __m256i cg = mul255(texel.g, toByte(_mm256_mul_ps(at(p[1], k), g.w)));
