@@ -149,7 +149,8 @@ void TD3DPolygon::BuildVertices(TexCoords texCoords) {
 }
 
 void TD3DPolygon::SetArrayCount(std::int32_t n) {
-  const auto size = static_cast<std::size_t>(std::max(n, 0));
+  const auto size = static_cast<std::size_t>(std::clamp(n, 0, kMaxPoints));
+  info_.PointCount = static_cast<std::int16_t>(size);
   if (size == points_.size()) return;
   points_.resize(size);
   vertices_.resize(size);

@@ -64,7 +64,9 @@ class TD3DPolygon final : public TD3DTimingObject {
   // Rebuilds the vertices from the points. A merged polygon changes only the
   // positions: each vertex keeps its colours and texture coordinates.
   void BuildVertices(TexCoords texCoords);
-  // Resizes the point and vertex arrays to n entries (kept up to the smaller size).
+  // Resizes the point and vertex arrays to n entries, n taken into 0..32767 (the
+  // entries up to the smaller size are kept), and makes n the point count, so the
+  // record never counts points that the arrays lack.
   void SetArrayCount(std::int32_t n);
   std::int32_t ArrayCount() const noexcept { return static_cast<std::int32_t>(points_.size()); }
   // The image name of the current frame's pair.

@@ -365,6 +365,12 @@ TEST(Polygon, ConvertsStripsAndFansToLists) {
   EXPECT_TRUE(empty.MergePolygon(polygonInfo(kFan, 4)));
   EXPECT_EQ(empty.PrimitiveType(), kList);
   EXPECT_EQ(empty.PointCount(), 6);
+  // Resizing the arrays keeps the point count in step with them.
+  empty.SetArrayCount(-1);
+  EXPECT_EQ(empty.PointCount(), 0);
+  empty.SetArrayCount(40000);
+  EXPECT_EQ(empty.PointCount(), 32767);
+  EXPECT_EQ(empty.Vertices().size(), 32767u);
 }
 
 TEST(Polygon, CanMergePolygonsOfTheSameLookAndAnimation) {
