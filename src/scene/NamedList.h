@@ -54,13 +54,30 @@ class NamedList {
     for (auto& e : entries_) e.object.reset();
     entries_.clear();
   }
+  // Sorts keeping the order of equal entries. The scene sorts its objects by
+  // distance during frames, so this allocates nothing once the list has been sorted
+  // at its size: a list already in order is left as it is, otherwise a bottom-up
+  // merge sort runs through a scratch list kept for the next time.
   template <typename Less>
   void stableSort(Less less) {
-    std::stable_sort(entries_.begin(), entries_.end(), less);
+    const std::size_t n = entries_.size();
+    if (std::is_sorted(entries_.begin(), entries_.end(), less)) return;
+    scratch_.resize(n);
+    for (std::size_t width = 1; width < n; width *= 2) {
+      for (std::size_t lo = 0; lo < n; lo += 2 * width) {
+        const auto first = entries_.begin() + static_cast<std::ptrdiff_t>(lo);
+        const auto middle = entries_.begin() + static_cast<std::ptrdiff_t>(std::min(lo + width, n));
+        const auto last = entries_.begin() + static_cast<std::ptrdiff_t>(std::min(lo + 2 * width, n));
+        std::merge(std::make_move_iterator(first), std::make_move_iterator(middle), std::make_move_iterator(middle),
+                   std::make_move_iterator(last), scratch_.begin() + static_cast<std::ptrdiff_t>(lo), less);
+      }
+      entries_.swap(scratch_);
+    }
   }
 
  private:
   std::vector<Entry> entries_;
+  std::vector<Entry> scratch_;  // moved-from entries between sorts
 };
 
 }  // namespace velorina
