@@ -211,8 +211,11 @@ void BM_Wz2Decoder(benchmark::State& state) { decodeWz2(state, wz2File()); }
 // AVX2 store per pair of the file into one long buffer, with no row handling and
 // no checks (the output is not a picture). What BM_Wz2Decoder adds is the rest.
 __attribute__((target("avx2"))) std::uint8_t* storeEveryRun(std::span<const std::uint8_t> pairs, std::uint8_t* at) {
+  const __m256i takeIndex = _mm256_set1_epi8(1);
   for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
-    const __m256i fill = _mm256_set1_epi8(static_cast<char>(pairs[i + 1]));
+    std::int16_t pair;  // broadcast from memory and shuffled, as the decoder does
+    std::memcpy(&pair, pairs.data() + i, sizeof pair);
+    const __m256i fill = _mm256_shuffle_epi8(_mm256_set1_epi16(pair), takeIndex);
     std::memcpy(at, &fill, sizeof fill);
     at += pairs[i];
   }
