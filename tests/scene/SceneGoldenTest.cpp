@@ -11,6 +11,7 @@
 #include "shell/SurfaceSetup.h"
 #include "support/GoldenImage.h"
 #include "support/TempDir.h"
+#include "SceneTestWorlds.h"
 
 namespace velorina {
 namespace {
@@ -45,12 +46,7 @@ TD3DQuadrangleInfo quad(std::int32_t id, float x, float y, float z, float size) 
 // and a bare quadrangle shaded by its corner colours.
 std::string world() {
   MemoryStream s;
-  const std::string textures = "wall.bmp\r\ngrille.bmp";
-  s.writeExact("SCENEDEF", 8);
-  s.writeU32(117);
-  s.writeU32(static_cast<std::uint32_t>(textures.size()));
-  s.writeExact(textures.data(), textures.size());
-  s.writeU32(3);
+  test::writeSceneHead(s, "wall.bmp\r\ngrille.bmp", 3);
   auto object = [&](const TD3DQuadrangleInfo& q, std::int16_t texture) {
     s.writeU8(2);
     s.writeI16(1);

@@ -26,10 +26,7 @@ void shortName(MemoryStream& s, const std::string& name) {
 // A world of two sounds playing the same wave and a data item named `data`.
 std::string soundWorld(const std::string& wave, const std::string& data) {
   MemoryStream s;
-  s.writeExact("SCENEDEF", 8);
-  s.writeU32(117);
-  s.writeU32(0);  // texture text
-  s.writeU32(0);  // objects
+  test::writeSceneHead(s, "", 0);
   s.writeU32(2);
   for (std::int32_t id : {1, 2}) {
     s.writeU8(101);
@@ -55,10 +52,9 @@ TEST(SceneStreams, AWaveUsedTwiceIsReadOnceAndEachSoundStreamsOnItsOwn) {
                            .add("C:\\SND\\beep.wav", waveFile())
                            .add("C:\\blob.dat", "payload")
                            .build();
-  MemoryStream file{std::span<const std::uint8_t>(archive)};
   ManualClock clock;
   TD3DScene scene(nullptr, nullptr, clock);
-  scene.LoadFromPackage(file, 0, static_cast<std::uint32_t>(archive.size()), "MAP01.D3D");
+  test::loadPackage(scene, archive);
   ASSERT_EQ(scene.AudioObjects.size(), 2u);
   EXPECT_EQ(scene.WaveStreams->size(), 1u);
   EXPECT_NE(soundAt(scene, 0).stream(), nullptr);

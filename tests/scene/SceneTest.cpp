@@ -138,10 +138,7 @@ TEST(Scene, ActionsMoveTheirTargetsEveryFrame) {
 
 TEST(Scene, SoundsAndTonesLoadMoveAndAreCountedWithEverythingElse) {
   MemoryStream s;
-  s.writeExact("SCENEDEF", 8);
-  s.writeU32(117);
-  s.writeU32(0);
-  s.writeU32(1);
+  test::writeSceneHead(s, "", 1);
   s.writeU8(2);
   s.writeI16(0);
   wall(3, 2).write(s);

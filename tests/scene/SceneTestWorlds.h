@@ -13,7 +13,9 @@
 #include "platform/display/offscreen/OffscreenPresenter.h"
 #include "scene/objects/QuadrangleInfo.h"
 #include "scene/objects/SceneInfo.h"
+#include "scene/Scene.h"
 #include "scene/objects/SceneLightInfo.h"
+#include "support/ArchiveBuilder.h"
 
 namespace velorina::test {
 
@@ -42,14 +44,20 @@ inline TD3DQuadrangleInfo wall(std::int32_t id, float z) {
 
 // A scene stream with the given texture text and quadrangles, each naming texture
 // line `texture` (or none with -1), plus optional nested scene names and a light.
-inline std::string sceneStream(const std::string& textures, const std::vector<std::pair<TD3DQuadrangleInfo, int>>& quads,
-                        const std::vector<std::string>& nested = {}, bool light = false) {
-  MemoryStream s;
+// The head of a scene stream of version 117: magic, version, texture text and the
+// object count.
+inline void writeSceneHead(MemoryStream& s, const std::string& textures, std::uint32_t objects) {
   s.writeExact("SCENEDEF", 8);
   s.writeU32(117);
   s.writeU32(static_cast<std::uint32_t>(textures.size()));
   s.writeExact(textures.data(), textures.size());
-  s.writeU32(static_cast<std::uint32_t>(quads.size() + nested.size()));
+  s.writeU32(objects);
+}
+
+inline std::string sceneStream(const std::string& textures, const std::vector<std::pair<TD3DQuadrangleInfo, int>>& quads,
+                        const std::vector<std::string>& nested = {}, bool light = false) {
+  MemoryStream s;
+  writeSceneHead(s, textures, static_cast<std::uint32_t>(quads.size() + nested.size()));
   for (const auto& [q, t] : quads) {
     s.writeU8(2);
     s.writeI16(1);
@@ -93,5 +101,11 @@ struct Rig {
     display.Initialize();
   }
 };
+
+// Loads `archive` as the world package of `scene` (the archive alone, from byte 0).
+inline void loadPackage(TD3DScene& scene, const Bytes& archive, const std::string& mapName = "MAP01.D3D") {
+  MemoryStream file{std::span<const std::uint8_t>(archive)};
+  scene.LoadFromPackage(file, 0, static_cast<std::uint32_t>(archive.size()), mapName);
+}
 
 }  // namespace velorina::test

@@ -114,10 +114,9 @@ TEST(SceneTextures, ArchiveWorldsTakeTheirTexturesFromEveryStoredFormat) {
           .add("C:\\T\\green.bmz", text(bmz.bytes()))
           .add("C:\\T\\blue.wz2", text(TWZ2Bitmap(flat8(0, 0, 255)).encode()))
           .build();
-  MemoryStream file{std::span<const std::uint8_t>(archive)};
   ManualClock clock;
   TD3DScene scene(nullptr, nullptr, clock);
-  scene.LoadFromPackage(file, 0, static_cast<std::uint32_t>(archive.size()), "MAP01.D3D");
+  test::loadPackage(scene, archive);
   ASSERT_EQ(scene.Objects.size(), 3u);
   const std::uint32_t expected[] = {0xFF0000, 0x00FF00, 0x0000FF};
   for (std::size_t i = 0; i < 3; ++i) {
@@ -131,12 +130,7 @@ TEST(SceneTextures, ArchiveWorldsTakeTheirTexturesFromEveryStoredFormat) {
 TEST(SceneTextures, PolygonsOfAWorldGetTheirTexturePairs) {
   TextureRig rig;
   MemoryStream s;
-  const std::string textures = "red.bmp\r\nmask.bmp";
-  s.writeExact("SCENEDEF", 8);
-  s.writeU32(117);
-  s.writeU32(static_cast<std::uint32_t>(textures.size()));
-  s.writeExact(textures.data(), textures.size());
-  s.writeU32(1);
+  test::writeSceneHead(s, "red.bmp\r\nmask.bmp", 1);
   s.writeU8(4);
   s.writeI16(2);
   for (std::int16_t index : {-1, 1, 0, -1}) s.writeI16(index);  // pair 0 (none, mask), pair 1 (red, none)
