@@ -6,6 +6,9 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <set>
+#include <utility>
+#include <vector>
 
 #include "platform/render/Direct3DTexture2.h"
 #include "platform/render/RenderError.h"
@@ -389,6 +392,84 @@ TEST(SoftwareDevice, LargeClearsCoverExactlyTheirRectangles) {
       }
     }
     EXPECT_EQ(wrong, 0u) << threads << " threads";
+  }
+}
+
+}  // namespace
+}  // namespace velorina
+
+namespace velorina {
+namespace {
+
+// Large draws (over a thousand triangles) are cut into one share of triangles per thread, each set up by its
+// own thread. Triangles at equal depth overlap everywhere here, so only drawing
+// order decides which colour shows, under the less-or-equal depth test and under
+// blending alike; every share count must give the one-thread picture.
+std::vector<D3DLVERTEX> overlappingTriangles(int count) {
+  std::vector<D3DLVERTEX> v;
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return float(seed >> 8) / float(1u << 24);
+  };
+  for (int i = 0; i < count; ++i) {
+    const float x = next() * 1.8f - 0.9f, y = next() * 1.8f - 0.9f, size = 0.05f + 0.3f * next();
+    const float z = i % 3 == 0 ? 0.5f : next();  // a third at one depth, the rest anywhere
+    const auto color = D3DCOLOR(0x80000000u | (std::uint32_t(i) * 2654435761u >> 8));
+    v.push_back(testing::vtx(x, y, z, color, x, y));
+    v.push_back(testing::vtx(x + size, y, z, color, x + size, y));
+    v.push_back(testing::vtx(x, y - size, z, color, x, y - size));
+  }
+  return v;
+}
+
+std::vector<std::uint32_t> drawLarge(unsigned threads, D3DPRIMITIVETYPE type, D3DBLEND destBlend,
+                                     const std::vector<D3DLVERTEX>& vertices) {
+  constexpr std::uint32_t kSide = 128;
+  SoftwareDevice device(kSide, kSide, DepthBuffer::Attached, threads);
+  const std::vector<std::uint32_t> texels = {0xFFFFFFFF, 0xFF000000, 0xFF808080, 0xFFFFFFFF};
+  TDirect3DTexture2 texture(2, 2, texels);
+  texture.SetColorKey(0);
+  device.SetTexture(0, &texture);
+  device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1);
+  device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, destBlend != D3DBLEND::D3DBLEND_ZERO ? 1 : 0);
+  device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_SRCALPHA));
+  device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(destBlend));
+  device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_LINEAR));
+  device.Clear({}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
+  device.BeginScene();
+  device.DrawPrimitive(type, D3DFVF_LVERTEX, vertices, std::uint32_t(vertices.size()), 0);
+  device.EndScene();
+  std::vector<std::uint32_t> px(kSide * kSide);
+  device.ReadRenderTarget(px);
+  return px;
+}
+
+TEST(SoftwareDevice, LargeDrawsSharedAmongThreadsKeepDrawingOrder) {
+  const auto list = overlappingTriangles(1400);
+  // The same vertices as a strip and as a fan: shares whose triangles share vertices.
+  const std::vector<D3DLVERTEX> strip(list.begin(), list.begin() + 1100);
+  std::vector<D3DLVERTEX> fan = {testing::vtx(0, 0, 0.5f, 0xFF40C040u, 0.5f, 0.5f)};
+  for (int i = 0; i <= 1100; ++i) {
+    const float a = float(i) * 0.0419f, r = 0.3f + 0.6f * float(i % 7) / 7.0f;
+    fan.push_back(testing::vtx(r * std::cos(a), r * std::sin(a), 0.5f, 0xFF000000u | std::uint32_t(i) * 40503u,
+                               std::cos(a), std::sin(a)));
+  }
+  const std::pair<D3DPRIMITIVETYPE, const std::vector<D3DLVERTEX>*> draws[] = {
+      {D3DPT_TRIANGLELIST, &list}, {D3DPT_TRIANGLESTRIP, &strip}, {D3DPT_TRIANGLEFAN, &fan}};
+  for (const auto& [type, vertices] : draws) {
+    for (const auto blend : {D3DBLEND::D3DBLEND_ZERO, D3DBLEND::D3DBLEND_INVSRCALPHA}) {
+      const auto one = drawLarge(1, type, blend, *vertices);
+      EXPECT_GT(std::set<std::uint32_t>(one.begin(), one.end()).size(), 100u);  // a busy picture
+      for (const unsigned threads : {2u, 3u}) {
+        const auto shared = drawLarge(threads, type, blend, *vertices);
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < one.size(); ++i) differing += shared[i] != one[i];
+        EXPECT_EQ(differing, 0u) << threads << " threads, type " << d3dValue(type) << ", blend " << d3dValue(blend);
+      }
+    }
   }
 }
 

@@ -53,6 +53,22 @@ bool readsTexture(std::uint32_t arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_
 
 float channelOf(D3DCOLOR c, int shift) { return float((c >> shift) & 0xFF); }
 
+std::uint32_t triangleCount(D3DPRIMITIVETYPE type, std::uint32_t vertices) {
+  if (type == D3DPRIMITIVETYPE::D3DPT_TRIANGLELIST) return vertices / 3;
+  return vertices >= 3 ? vertices - 2 : 0;
+}
+
+// The vertices of triangle k of a list, strip or fan. Odd triangles of a strip
+// swap their first two vertices to keep the strip's winding.
+std::array<std::uint32_t, 3> triangleVertices(D3DPRIMITIVETYPE type, std::uint32_t k) {
+  switch (type) {
+    case D3DPRIMITIVETYPE::D3DPT_TRIANGLESTRIP:
+      return k % 2 == 0 ? std::array{k, k + 1, k + 2} : std::array{k + 1, k, k + 2};
+    case D3DPRIMITIVETYPE::D3DPT_TRIANGLEFAN: return {0, k + 1, k + 2};
+    default: return {3 * k, 3 * k + 1, 3 * k + 2};
+  }
+}
+
 }  // namespace
 
 SoftwareDevice::SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthBuffer depth, unsigned threads)
@@ -290,14 +306,13 @@ void SoftwareDevice::preparePipeline(PixelPipeline& p) const {
   p.destBlend = decodeBlend(rs(D3DRENDERSTATE_DESTBLEND), D3DBLEND::D3DBLEND_ZERO);
 }
 
-void SoftwareDevice::transformVertices(std::span<const D3DLVERTEX> vertices) {
-  updateTransform();
+// Vertices first .. end go to clipVertices_ and outcodes_ from `to` on.
+void SoftwareDevice::transformVertices(std::span<const D3DLVERTEX> vertices, std::size_t first, std::size_t end,
+                                       std::size_t to) {
   const D3DMATRIX& m = combined_;
-  clipVertices_.resize(vertices.size());
-  outcodes_.resize(vertices.size());
-  for (std::size_t i = 0; i < vertices.size(); ++i) {
+  for (std::size_t i = first; i < end; ++i) {
     const D3DLVERTEX& v = vertices[i];
-    ClipVertex& c = clipVertices_[i];
+    ClipVertex& c = clipVertices_[to + i - first];
     c.x = v.x * m._11 + v.y * m._21 + v.z * m._31 + m._41;
     c.y = v.x * m._12 + v.y * m._22 + v.z * m._32 + m._42;
     c.z = v.x * m._13 + v.y * m._23 + v.z * m._33 + m._43;
@@ -313,7 +328,7 @@ void SoftwareDevice::transformVertices(std::span<const D3DLVERTEX> vertices) {
     c.attr[8] = v.tv;
     const bool finite = std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z) && std::isfinite(c.w) &&
                         std::isfinite(v.tu) && std::isfinite(v.tv);
-    outcodes_[i] = finite ? clipper_.outcode(c) : kNonFinite;
+    outcodes_[to + i - first] = finite ? clipper_.outcode(c) : kNonFinite;
   }
 }
 
@@ -332,7 +347,8 @@ ScreenVertex SoftwareDevice::project(const ClipVertex& v) const {
   return o;
 }
 
-void SoftwareDevice::drawFilledPolygon(ClipPolygon& poly, int count, const PixelPipeline& pipe) {
+void SoftwareDevice::drawFilledPolygon(ClipPolygon& poly, int count, const PixelPipeline& pipe,
+                                       TriangleBins& bins) const {
   std::array<ScreenVertex, kMaxClipVertices + 3> sv;
   for (int i = 0; i < count; ++i) sv[i] = project(poly[i]);
   // Minification or magnification, judged over the whole polygon.
@@ -347,70 +363,96 @@ void SoftwareDevice::drawFilledPolygon(ClipPolygon& poly, int count, const Pixel
     texels *= float(pipe.texture.width) * float(pipe.texture.height);
     if (std::fabs(texels) > std::fabs(screen)) filter = decodeFilter(stageStates_[d3dValue(D3DTSS_MINFILTER)]);
   }
-  for (int i = 1; i + 1 < count; ++i) triangles_.push_back({{sv[0], sv[i], sv[i + 1]}, filter});
+  for (int i = 1; i + 1 < count; ++i) binTriangle({sv[0], sv[i], sv[i + 1]}, filter, bins);
 }
 
-void SoftwareDevice::binTriangles() {
+void SoftwareDevice::binTriangle(const std::array<ScreenVertex, 3>& v, TextureFilter filter,
+                                 TriangleBins& bins) const {
+  const SampleRect& vp = bins.viewport;
+  // Positions lie within the guard band, so these conversions cannot overflow.
+  const float minX = std::min({v[0].x, v[1].x, v[2].x}), maxX = std::max({v[0].x, v[1].x, v[2].x});
+  const float minY = std::min({v[0].y, v[1].y, v[2].y}), maxY = std::max({v[0].y, v[1].y, v[2].y});
+  const std::int32_t x0 = std::max(vp.x0, std::int32_t(std::floor(minX)) - 1);
+  const std::int32_t x1 = std::min(vp.x1 - 1, std::int32_t(std::ceil(maxX)) + 1);
+  const std::int32_t y0 = std::max(vp.y0, std::int32_t(std::floor(minY)) - 1);
+  const std::int32_t y1 = std::min(vp.y1 - 1, std::int32_t(std::ceil(maxY)) + 1);
+  if (x0 > x1 || y0 > y1) return;
+  const auto index = std::uint32_t(bins.triangles.size());
+  bins.triangles.push_back({{v[0], v[1], v[2]}, filter});
+  for (std::int32_t ty = y0 >> kTileShift; ty <= y1 >> kTileShift; ++ty)
+    for (std::int32_t tx = x0 >> kTileShift; tx <= x1 >> kTileShift; ++tx) {
+      const std::size_t tile = std::size_t(ty) * tilesX_ + tx;
+      std::vector<std::uint32_t>& bin = bins.tiles[tile];
+      if (bin.empty()) bins.touched.push_back(std::uint32_t(tile));
+      bin.push_back(index);
+    }
+}
+
+// Sizes the first `shares` bin sets for the target's tile grid; the bins keep
+// their storage from draw to draw.
+void SoftwareDevice::prepareBins(std::size_t shares) {
   const auto tilesX = std::int32_t((target_.sampleWidth() + (1u << kTileShift) - 1) >> kTileShift);
   const auto tilesY = std::int32_t((target_.sampleHeight() + (1u << kTileShift) - 1) >> kTileShift);
+  const std::size_t tiles = std::size_t(tilesX) * std::size_t(tilesY);
   if (tilesX != tilesX_ || tilesY != tilesY_) {  // only when the target's sample grid changes
     tilesX_ = tilesX;
     tilesY_ = tilesY;
-    bins_.assign(std::size_t(tilesX) * tilesY, {});
+    for (TriangleBins& b : shares_) b.tiles.clear();
   }
-  const SampleRect vp = viewportSamples();
-  for (std::uint32_t i = 0; i < triangles_.size(); ++i) {
-    const ScreenVertex* v = triangles_[i].v;
-    // Positions lie within the guard band, so these conversions cannot overflow.
-    const float minX = std::min({v[0].x, v[1].x, v[2].x}), maxX = std::max({v[0].x, v[1].x, v[2].x});
-    const float minY = std::min({v[0].y, v[1].y, v[2].y}), maxY = std::max({v[0].y, v[1].y, v[2].y});
-    const std::int32_t x0 = std::max(vp.x0, std::int32_t(std::floor(minX)) - 1);
-    const std::int32_t x1 = std::min(vp.x1 - 1, std::int32_t(std::ceil(maxX)) + 1);
-    const std::int32_t y0 = std::max(vp.y0, std::int32_t(std::floor(minY)) - 1);
-    const std::int32_t y1 = std::min(vp.y1 - 1, std::int32_t(std::ceil(maxY)) + 1);
-    if (x0 > x1 || y0 > y1) continue;
-    for (std::int32_t ty = y0 >> kTileShift; ty <= y1 >> kTileShift; ++ty)
-      for (std::int32_t tx = x0 >> kTileShift; tx <= x1 >> kTileShift; ++tx) {
-        const std::size_t tile = std::size_t(ty) * tilesX_ + tx;
-        if (bins_[tile].empty()) touched_.push_back(std::uint32_t(tile));
-        bins_[tile].push_back(i);
-      }
+  if (shares_.size() < shares) shares_.resize(shares);
+  for (std::size_t s = 0; s < shares; ++s) {
+    if (shares_[s].tiles.size() != tiles) shares_[s].tiles.resize(tiles);
+    shares_[s].viewport = viewportSamples();
   }
 }
 
-void SoftwareDevice::rasterizeTriangles() {
-  if (triangles_.empty()) return;
+void SoftwareDevice::rasterizeTriangles(std::size_t shares) {
+  // The tiles to visit: each touched tile once, in the order the shares first touched them.
+  tileOrder_.clear();
+  for (std::size_t s = 0; s < shares; ++s)
+    for (const std::uint32_t tile : shares_[s].touched) {
+      bool seen = false;
+      for (std::size_t earlier = 0; earlier < s && !seen; ++earlier) seen = !shares_[earlier].tiles[tile].empty();
+      if (!seen) tileOrder_.push_back(tile);
+    }
+  for (std::size_t s = 0; s < shares; ++s) shares_[s].touched.clear();
+  if (tileOrder_.empty()) {
+    for (std::size_t s = 0; s < shares; ++s) shares_[s].triangles.clear();
+    return;
+  }
+
   const auto interp = renderStates_[d3dValue(D3DRENDERSTATE_TEXTUREPERSPECTIVE)] != 0 ? Interpolation::Perspective
                                                                                       : Interpolation::Affine;
   const auto shading = renderStates_[d3dValue(D3DRENDERSTATE_SHADEMODE)] == d3dValue(D3DSHADEMODE::D3DSHADE_FLAT)
                            ? Shading::Flat
                            : Shading::Gouraud;
-  binTriangles();
   const SampleRect vp = viewportSamples();
-  // Only the tiles the batch touches are visited.
-  const auto tileCount = std::uint32_t(touched_.size());
+  const auto tileCount = std::uint32_t(tileOrder_.size());
   std::atomic<std::uint32_t> nextTile{0};
   auto job = [&](unsigned thread) {
     Rasterizer& r = threadRasterizers_[thread];
     for (std::uint32_t next = nextTile.fetch_add(1); next < tileCount; next = nextTile.fetch_add(1)) {
-      const std::uint32_t tile = touched_[next];
-      std::vector<std::uint32_t>& bin = bins_[tile];
-      if (bin.empty()) continue;
+      const std::uint32_t tile = tileOrder_[next];
       const std::int32_t tx = std::int32_t(tile % std::uint32_t(tilesX_)) << kTileShift;
       const std::int32_t ty = std::int32_t(tile / std::uint32_t(tilesX_)) << kTileShift;
       r.setTarget(&target_, {std::max(vp.x0, tx), std::max(vp.y0, ty), std::min(vp.x1, tx + (1 << kTileShift)),
                              std::min(vp.y1, ty + (1 << kTileShift))});
-      for (std::size_t j = 0; j < bin.size(); ++j) {
-        // The triangles of a tile lie scattered through the list: fetch ahead.
-        if (j + 4 < bin.size()) {
-          const auto* ahead = reinterpret_cast<const char*>(&triangles_[bin[j + 4]]);
-          for (std::size_t line = 0; line < sizeof(ScreenTriangle); line += 64) __builtin_prefetch(ahead + line);
+      // Earlier shares hold earlier triangles: drawing order within the tile.
+      for (std::size_t s = 0; s < shares; ++s) {
+        std::vector<std::uint32_t>& bin = shares_[s].tiles[tile];
+        const std::vector<ScreenTriangle>& triangles = shares_[s].triangles;
+        for (std::size_t j = 0; j < bin.size(); ++j) {
+          // The triangles of a tile lie scattered through the list: fetch ahead.
+          if (j + 4 < bin.size()) {
+            const auto* ahead = reinterpret_cast<const char*>(&triangles[bin[j + 4]]);
+            for (std::size_t line = 0; line < sizeof(ScreenTriangle); line += 64) __builtin_prefetch(ahead + line);
+          }
+          const ScreenTriangle& t = triangles[bin[j]];
+          const PixelPipeline& p = pipes_[t.filter == TextureFilter::Bilinear ? 1 : 0];
+          r.drawTriangle(t.v[0], t.v[1], t.v[2], p, interp, shading);
         }
-        const ScreenTriangle& t = triangles_[bin[j]];
-        const PixelPipeline& p = pipes_[t.filter == TextureFilter::Bilinear ? 1 : 0];
-        r.drawTriangle(t.v[0], t.v[1], t.v[2], p, interp, shading);
+        bin.clear();
       }
-      bin.clear();
     }
   };
   // A small batch costs less on this thread than waking the others for it.
@@ -420,22 +462,21 @@ void SoftwareDevice::rasterizeTriangles() {
   } else {
     workers_->run(job);
   }
-  touched_.clear();
-  triangles_.clear();
+  for (std::size_t s = 0; s < shares; ++s) shares_[s].triangles.clear();
 }
 
-void SoftwareDevice::drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const PixelPipeline& pipe) {
+// Clips, checks and culls one triangle; answers the vertex count of what is left
+// to draw (0 for nothing).
+int SoftwareDevice::clipTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, ClipPolygon& poly) const {
   const std::uint32_t o0 = outcodes_[i0], o1 = outcodes_[i1], o2 = outcodes_[i2];
-  if ((o0 | o1 | o2) & kNonFinite) return;
-  if (o0 & o1 & o2) return;  // wholly outside one plane
-  ClipPolygon poly;
+  if ((o0 | o1 | o2) & kNonFinite) return 0;
+  if (o0 & o1 & o2) return 0;  // wholly outside one plane
   poly[0] = clipVertices_[i0];
   poly[1] = clipVertices_[i1];
   poly[2] = clipVertices_[i2];
   const int count = clipper_.clipPolygon(poly, 3, o0 | o1 | o2);
-  if (count == 0) return;
   for (int i = 0; i < count; ++i)
-    if (!(poly[i].w > 0.0f)) return;  // touches the eye point: no finite projection
+    if (!(poly[i].w > 0.0f)) return 0;  // touches the eye point: no finite projection
 
   // Culling is judged on screen, where y grows downwards: a positive area runs clockwise.
   float area = 0;
@@ -445,25 +486,43 @@ void SoftwareDevice::drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint3
     area += (a.x / a.w) * (-b.y / b.w) - (b.x / b.w) * (-a.y / a.w);
   }
   const auto cull = renderStates_[d3dValue(D3DRENDERSTATE_CULLMODE)];
-  if (cull == d3dValue(D3DCULL::D3DCULL_CW) && area > 0) return;
-  if (cull == d3dValue(D3DCULL::D3DCULL_CCW) && area < 0) return;
+  if (cull == d3dValue(D3DCULL::D3DCULL_CW) && area > 0) return 0;
+  if (cull == d3dValue(D3DCULL::D3DCULL_CCW) && area < 0) return 0;
+  return count;
+}
 
+// Reads the draw's vertices and states only and writes nothing but `bins`, so
+// that several threads may fill triangles of one draw at once.
+void SoftwareDevice::fillTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const PixelPipeline& pipe,
+                                  TriangleBins& bins) const {
+  ClipPolygon poly;
+  const int count = clipTriangle(i0, i1, i2, poly);
+  if (count == 0) return;
+  // Flat shading takes the first vertex of the triangle, which clipping may have
+  // removed from the polygon: give its colours to the polygon's first vertex.
+  if (renderStates_[d3dValue(D3DRENDERSTATE_SHADEMODE)] == d3dValue(D3DSHADEMODE::D3DSHADE_FLAT)) {
+    std::copy(clipVertices_[i0].attr, clipVertices_[i0].attr + 7, poly[0].attr);
+  }
+  drawFilledPolygon(poly, count, pipe, bins);
+}
+
+void SoftwareDevice::drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const PixelPipeline& pipe,
+                                  TriangleBins& bins) {
   const auto fill = renderStates_[d3dValue(D3DRENDERSTATE_FILLMODE)];
+  if (fill != d3dValue(D3DFILLMODE::D3DFILL_WIREFRAME) && fill != d3dValue(D3DFILLMODE::D3DFILL_POINT)) {
+    fillTriangle(i0, i1, i2, pipe, bins);
+    return;
+  }
+  ClipPolygon poly;
+  if (clipTriangle(i0, i1, i2, poly) == 0) return;
   if (fill == d3dValue(D3DFILLMODE::D3DFILL_WIREFRAME)) {
     drawLine(i0, i1, pipe);
     drawLine(i1, i2, pipe);
     drawLine(i2, i0, pipe);
-  } else if (fill == d3dValue(D3DFILLMODE::D3DFILL_POINT)) {
+  } else {
     drawPoint(i0, pipe);
     drawPoint(i1, pipe);
     drawPoint(i2, pipe);
-  } else {
-    // Flat shading takes the first vertex of the triangle, which clipping may have
-    // removed from the polygon: give its colours to the polygon's first vertex.
-    if (renderStates_[d3dValue(D3DRENDERSTATE_SHADEMODE)] == d3dValue(D3DSHADEMODE::D3DSHADE_FLAT)) {
-      std::copy(clipVertices_[i0].attr, clipVertices_[i0].attr + 7, poly[0].attr);
-    }
-    drawFilledPolygon(poly, count, pipe);
   }
 }
 
@@ -479,6 +538,67 @@ void SoftwareDevice::drawPoint(std::uint32_t i, const PixelPipeline& pipe) {
   rasterizer_.drawPoint(project(clipVertices_[i]), pipe, std::int32_t(target_.scale()));
 }
 
+// Transforms, sets up and bins the draw's triangles in one contiguous share per
+// thread; the shares are claimed in turn, so a thread that starts late leaves its
+// share to the others.
+void SoftwareDevice::setUpShares(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices,
+                                 std::uint32_t triangles, const PixelPipeline& pipe) {
+  const unsigned shares = workers_->count();
+  prepareBins(shares);
+  // Strips and fans share vertices across the cuts and are transformed first.
+  // A list's triangles own their vertices: each share transforms a small run of
+  // them at a time into the start of its own part of the vertex storage and sets
+  // the run up while it is still in the cache.
+  const bool list = type == D3DPRIMITIVETYPE::D3DPT_TRIANGLELIST;
+  if (!list) transformVertices(vertices, 0, vertices.size(), 0);
+  constexpr std::uint32_t kRun = 64;
+  std::atomic<unsigned> nextShare{0};
+  auto job = [&](unsigned /*thread*/) {
+    for (unsigned s = nextShare.fetch_add(1); s < shares; s = nextShare.fetch_add(1)) {
+      const auto first = std::uint32_t(std::uint64_t(triangles) * s / shares);
+      const auto end = std::uint32_t(std::uint64_t(triangles) * (s + 1) / shares);
+      if (!list) {
+        for (std::uint32_t k = first; k < end; ++k) {
+          const auto i = triangleVertices(type, k);
+          fillTriangle(i[0], i[1], i[2], pipe, shares_[s]);
+        }
+        continue;
+      }
+      const std::uint32_t base = 3 * first;
+      for (std::uint32_t run = first; run < end; run += kRun) {
+        const std::uint32_t runEnd = std::min(end, run + kRun);
+        transformVertices(vertices, std::size_t(run) * 3, std::size_t(runEnd) * 3, base);
+        for (std::uint32_t i = base; i < base + 3 * (runEnd - run); i += 3) {
+          fillTriangle(i, i + 1, i + 2, pipe, shares_[s]);
+        }
+      }
+    }
+  };
+  workers_->run(job);
+  rasterizeTriangles(shares);
+}
+
+void SoftwareDevice::drawTriangles(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices, std::uint32_t count,
+                                   const PixelPipeline& pipe) {
+  const std::uint32_t triangles = triangleCount(type, count);
+  const auto fill = renderStates_[d3dValue(D3DRENDERSTATE_FILLMODE)];
+  const bool filled = fill != d3dValue(D3DFILLMODE::D3DFILL_WIREFRAME) && fill != d3dValue(D3DFILLMODE::D3DFILL_POINT);
+  // Waking the other threads costs about as much as setting up a few hundred
+  // triangles; the scene's many small draws stay on this thread.
+  constexpr std::uint32_t kSharedTriangles = 1024;
+  if (filled && triangles >= kSharedTriangles && workers_->count() > 1) {
+    setUpShares(type, vertices, triangles, pipe);
+    return;
+  }
+  transformVertices(vertices, 0, vertices.size(), 0);
+  prepareBins(1);
+  for (std::uint32_t k = 0; k < triangles; ++k) {
+    const auto i = triangleVertices(type, k);
+    drawTriangle(i[0], i[1], i[2], pipe, shares_[0]);
+  }
+  rasterizeTriangles(1);
+}
+
 D3DRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t vertexFormat,
                                         std::span<const D3DLVERTEX> vertices, std::uint32_t count,
                                         std::uint32_t /*flags*/) {
@@ -488,7 +608,6 @@ D3DRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t ver
   using enum D3DPRIMITIVETYPE;
   if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN) return D3DRESULT::D3DERR_INVALIDCALL;
 
-  transformVertices(vertices.first(count));
   PixelPipeline& pipe = pipes_[0];
   preparePipeline(pipe);
   pipes_[1] = pipe;
@@ -499,35 +618,32 @@ D3DRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t ver
   const SampleRect vp = viewportSamples();
   rasterizer_.setTarget(&target_, vp);
   // A guard band keeps most triangles unclipped while holding screen positions
-  // within +-16384 samples, which the fixed-point setup needs.
+  // within +-16384 samples, which the fixed-point setup needs. It is set before
+  // the vertices' outcodes are taken, so that they describe this draw's band.
   const float span = float(std::max(vp.x1 - vp.x0, vp.y1 - vp.y0));
   clipper_.setGuardBand(std::clamp(16384.0f / span - 1.0f, 1.0f, 8.0f));
+  updateTransform();
+  const auto used = vertices.first(count);
+  clipVertices_.resize(count);
+  outcodes_.resize(count);
 
   switch (type) {
     case D3DPT_POINTLIST:
+      transformVertices(used, 0, count, 0);
       for (std::uint32_t i = 0; i < count; ++i) drawPoint(i, linePipe);
       break;
     case D3DPT_LINELIST:
+      transformVertices(used, 0, count, 0);
       for (std::uint32_t i = 0; i + 1 < count; i += 2) drawLine(i, i + 1, linePipe);
       break;
     case D3DPT_LINESTRIP:
+      transformVertices(used, 0, count, 0);
       for (std::uint32_t i = 0; i + 1 < count; ++i) drawLine(i, i + 1, linePipe);
       break;
-    case D3DPT_TRIANGLELIST:
-      for (std::uint32_t i = 0; i + 2 < count; i += 3) drawTriangle(i, i + 1, i + 2, linePipe);
-      break;
-    case D3DPT_TRIANGLESTRIP:
-      // Odd triangles swap their first two vertices to keep the strip's winding.
-      for (std::uint32_t k = 0; k + 2 < count; ++k) {
-        if (k % 2 == 0) drawTriangle(k, k + 1, k + 2, linePipe);
-        else drawTriangle(k + 1, k, k + 2, linePipe);
-      }
-      break;
-    case D3DPT_TRIANGLEFAN:
-      for (std::uint32_t k = 0; k + 2 < count; ++k) drawTriangle(0, k + 1, k + 2, linePipe);
+    default:
+      drawTriangles(type, used, count, linePipe);
       break;
   }
-  rasterizeTriangles();
   return D3DRESULT::D3D_OK;
 }
 

@@ -26,9 +26,12 @@
 // the callers but do not change pre-lit vertices.
 //
 // Threads: filled triangles are sorted into 64 x 64-sample tiles and the tiles
-// are drawn by as many threads as the machine has cores (at most 8). Each tile
-// takes its triangles in drawing order, so the picture is the same for any
-// number of threads. Large clears are shared out among the threads too.
+// are drawn by as many threads as the machine has cores (at most 8). A large
+// draw is cut into one contiguous share of triangles per thread, and each share
+// is transformed, clipped, set up and sorted into its own set of tiles by one
+// thread; a tile then takes the first share's triangles, then the second's, and
+// so on, which is drawing order. So the picture is the same for any number of
+// threads. Large clears are shared out among the threads too.
 
 #include <array>
 #include <memory>
@@ -86,31 +89,50 @@ class SoftwareDevice final : public IDirect3DDevice7 {
   void preparePipeline(software::PixelPipeline& pipe) const;
   void clearRect(const software::SampleRect& r, std::uint32_t flags, std::uint32_t argb, float depth);
   software::ScreenVertex project(const software::ClipVertex& v) const;
-  void transformVertices(std::span<const D3DLVERTEX> vertices);
-  void drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const software::PixelPipeline& pipe);
-  void drawFilledPolygon(software::ClipPolygon& poly, int count, const software::PixelPipeline& pipe);
-  void rasterizeTriangles();
-  void binTriangles();
+  struct TriangleBins;
+  void transformVertices(std::span<const D3DLVERTEX> vertices, std::size_t first, std::size_t end, std::size_t to);
+  void drawTriangles(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices, std::uint32_t count,
+                     const software::PixelPipeline& pipe);
+  void setUpShares(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices, std::uint32_t triangles,
+                   const software::PixelPipeline& pipe);
+  void drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const software::PixelPipeline& pipe,
+                    TriangleBins& bins);
+  int clipTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, software::ClipPolygon& poly) const;
+  void fillTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const software::PixelPipeline& pipe,
+                    TriangleBins& bins) const;
+  void drawFilledPolygon(software::ClipPolygon& poly, int count, const software::PixelPipeline& pipe,
+                         TriangleBins& bins) const;
+  void binTriangle(const std::array<software::ScreenVertex, 3>& v, software::TextureFilter filter,
+                   TriangleBins& bins) const;
+  void prepareBins(std::size_t shares);
+  void rasterizeTriangles(std::size_t shares);
   void drawLine(std::uint32_t i0, std::uint32_t i1, const software::PixelPipeline& pipe);
   void drawPoint(std::uint32_t i, const software::PixelPipeline& pipe);
   software::SampleRect viewportSamples() const;
 
   software::FrameBuffer target_;
   software::Rasterizer rasterizer_;  // lines and points, on the calling thread
-  // Filled triangles are set up on the calling thread, then drawn tile by tile on all threads.
+  // Filled triangles are set up and sorted into tiles, then drawn tile by tile on all threads.
   struct ScreenTriangle {
     software::ScreenVertex v[3];
     software::TextureFilter filter;
   };
-  std::vector<ScreenTriangle> triangles_;
+  // One share of a draw's triangles, sorted by the 64 x 64-sample tiles they may
+  // touch; a tile is drawn by one thread, its triangles in order, while it stays
+  // in the cache. Aligned to cache lines: each share's thread keeps growing its
+  // own lists, and neighbouring shares must not share a line.
+  struct alignas(64) TriangleBins {
+    std::vector<ScreenTriangle> triangles;
+    std::vector<std::vector<std::uint32_t>> tiles;  // indices into `triangles`
+    std::vector<std::uint32_t> touched;  // tiles whose bin is not empty, in the order first touched
+    software::SampleRect viewport;
+  };
   software::PixelPipeline pipes_[2];  // the draw's pipeline with point and bilinear filtering
   std::unique_ptr<software::WorkerThreads> workers_;
   std::vector<software::Rasterizer> threadRasterizers_;
-  // Triangles binned by the 64 x 64-sample tiles they may touch; a tile is drawn
-  // by one thread, its triangles in order, while it stays in the cache.
   static constexpr int kTileShift = 6;
-  std::vector<std::vector<std::uint32_t>> bins_;
-  std::vector<std::uint32_t> touched_;  // tiles whose bin is not empty, in the order first touched
+  std::vector<TriangleBins> shares_;  // one per thread; a small draw uses the first only
+  std::vector<std::uint32_t> tileOrder_;  // the tiles any share touched, each once
   std::int32_t tilesX_ = 0, tilesY_ = 0;
   software::Clipper clipper_;
   D3DVIEWPORT7 viewport_;
