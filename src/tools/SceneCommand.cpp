@@ -1,7 +1,7 @@
 // velorina-tool scene: inspects worlds.
 #include <cstdio>
 
-#include "scene/SceneStreamReader.h"
+#include "scene/records/SceneStreamReader.h"
 #include "tools/ArgParser.h"
 #include "tools/Commands.h"
 #include "tools/SceneJson.h"
