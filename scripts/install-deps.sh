@@ -14,7 +14,7 @@ PACKAGES=(
   xvfb xauth xdotool
   libgl-dev libgl1-mesa-dri
   libglu1-mesa-dev
-  libfreetype-dev fonts-liberation
+  libfreetype-dev fonts-liberation2
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #pragma once
 // Builds closed polyline contours from an outline of lines and Bézier curves (the
-// move/line/conic/cubic steps a font rasteriser walks). Each curve becomes a fixed
-// number of chords, so the same outline always gives the same points.
+// move/line/conic/cubic steps a font rasteriser walks). Each curve becomes chords
+// at equal parameter steps, as many as its own control points call for to keep
+// every chord within the tolerance of the curve (at most kMaxSteps); nothing else
+// decides the count, so the same outline always gives the same points.
 
 #include <vector>
 
@@ -11,8 +13,10 @@ namespace velorina {
 
 class OutlineFlattener {
  public:
-  static constexpr int kConicSteps = 6;
-  static constexpr int kCubicSteps = 8;
+  static constexpr int kMaxSteps = 64;
+
+  // `tolerance`: the largest distance allowed between a chord and its curve.
+  explicit OutlineFlattener(double tolerance = 0.5) : tolerance_(tolerance) {}
 
   // Ends the current contour (if any) and starts one at `p`.
   void moveTo(Point2 p);
@@ -30,6 +34,9 @@ class OutlineFlattener {
   void add(Point2 p);
   void closeContour();
 
+  int steps(double secondDerivativeBound) const;
+
+  double tolerance_;
   std::vector<std::vector<Point2>> contours_;
   std::vector<Point2> current_;
 };
