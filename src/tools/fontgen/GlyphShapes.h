@@ -9,8 +9,8 @@
 
 namespace velorina::fontgen {
 
-// Width of an outline letter's stroke, 1/1000 em: under a quarter of the stems
-// (about 84 wide), so the letters read as hollow.
+// Width of an outline letter's stroke, 1/1000 em: a quarter of a stem (that of
+// "l" is 81 wide), so the letters read as hollow.
 inline constexpr double kOutlineWidth = 20;
 
 using Contours = std::vector<std::vector<Point2>>;
