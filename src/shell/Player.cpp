@@ -12,6 +12,7 @@
 #include "platform/display/PngWriter.h"
 #include "platform/display/SystemClock.h"
 #include "platform/display/offscreen/OffscreenPresenter.h"
+#include "platform/render/RenderError.h"
 #include "platform/display/sdl/SdlPresenter.h"
 #include "platform/sound/SoundDevice.h"
 #include "scene/objects/ObjectIdCounter.h"
@@ -288,7 +289,9 @@ void TDXViewerForm::saveScreenshot() {
   if (options_.screenshot.empty() || !display_ || display_->D3DDevice7() == nullptr) return;
   IDirect3DDevice7& device = *display_->D3DDevice7();
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(device.RenderTargetWidth()) * device.RenderTargetHeight());
-  device.ReadRenderTarget(pixels);
+  if (device.ReadRenderTarget(pixels) != D3DRESULT::D3D_OK) {
+    throw ERenderError("Cannot read the frame back for the screenshot", options_.screenshot);
+  }
   writePng(options_.screenshot, device.RenderTargetWidth(), device.RenderTargetHeight(), pixels);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/display/ManualClock.h"
 #include "platform/display/PngWriter.h"
 #include "platform/display/offscreen/OffscreenPresenter.h"
+#include "platform/render/RenderError.h"
 #include "scene/Scene.h"
 #include "shell/SurfaceSetup.h"
 #include "shell/WorldPackage.h"
@@ -105,7 +106,9 @@ int render(const ParsedArgs& p) {
     clock.advanceMilliseconds(std::min(10.0, (seconds - t) * 1000.0 + 0.001));
   }
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-  display.D3DDevice7()->ReadRenderTarget(pixels);
+  if (display.D3DDevice7()->ReadRenderTarget(pixels) != D3DRESULT::D3D_OK) {
+    throw ERenderError("Cannot read the frame back", *out);
+  }
   writePng(*out, width, height, pixels);
   return 0;
 }

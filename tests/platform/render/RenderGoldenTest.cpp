@@ -9,9 +9,12 @@
 #include "support/GoldenImage.h"
 #include "platform/render/RenderTestSupport.h"
 #include "platform/render/TestScene.h"
+#include "support/ExpectOk.h"
 
 namespace velorina {
 namespace {
+
+using testing::expectOk;
 
 using testing::Canvas;
 using testing::matchesGolden;
@@ -27,18 +30,18 @@ void expectGolden(Canvas& c, const char* name) {
 
 // A full-panel quad with a horizontal colour ramp.
 void drawBackground(Canvas& c, D3DCOLOR left, D3DCOLOR right) {
-  c.device.SetTexture(0, nullptr);
+  expectOk(c.device.SetTexture(0, nullptr));
   c.draw(D3DPT_TRIANGLESTRIP, std::array{vtx(-1, 1, 0.9f, left), vtx(1, 1, 0.9f, right), vtx(-1, -1, 0.9f, left),
                                          vtx(1, -1, 0.9f, right)});
 }
 
 TEST(RenderGolden, TriangleCrossingTheNearPlaneIsClipped) {
   Canvas c(96, 72);
-  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.0f, 0.05f));
-  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix());
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  expectOk(c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.0f, 0.05f)));
+  expectOk(c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix()));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
   c.clear(0xFF101010);
-  c.device.BeginScene();
+  expectOk(c.device.BeginScene());
   // One vertex lies behind the eye: the triangle must be cut at z = 0.05, not
   // folded through infinity.
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-1.5f, -0.6f, 2, 0xFFFF0000), vtx(1.5f, -0.6f, 2, 0xFF00FF00),
@@ -46,25 +49,25 @@ TEST(RenderGolden, TriangleCrossingTheNearPlaneIsClipped) {
   // An upright triangle whose lower corner passes beside and behind the eye.
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-0.8f, 1.2f, 3, 0xFFFFFF00), vtx(0.4f, 0.1f, -1.0f, 0xFF00FFFF),
                                         vtx(0.6f, 1.4f, 4, 0xFFFF00FF)});
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   expectGolden(c, "near_plane_clip");
 }
 
 TEST(RenderGolden, CullModesNoneClockwiseCounterClockwise) {
   Canvas c(192, 64);
   c.clear(0xFF202020);
-  c.device.BeginScene();
+  expectOk(c.device.BeginScene());
   const D3DCULL modes[] = {D3DCULL::D3DCULL_NONE, D3DCULL::D3DCULL_CW, D3DCULL::D3DCULL_CCW};
   for (std::uint32_t i = 0; i < 3; ++i) {
     c.panel(i, 0, 64);
-    c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(modes[i]));
+    expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(modes[i])));
     // Left: clockwise on screen (orange). Right: counter-clockwise (cyan).
     c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-0.9f, 0.8f, 0.5f, 0xFFFF8000), vtx(-0.1f, 0.8f, 0.5f, 0xFFFF8000),
                                           vtx(-0.5f, -0.8f, 0.5f, 0xFFFFC000)});
     c.draw(D3DPT_TRIANGLELIST, std::array{vtx(0.1f, 0.8f, 0.5f, 0xFF00C0FF), vtx(0.5f, -0.8f, 0.5f, 0xFF00FFC0),
                                           vtx(0.9f, 0.8f, 0.5f, 0xFF00C0FF)});
   }
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   expectGolden(c, "cull_modes");
 }
 
@@ -77,17 +80,17 @@ TEST(RenderGolden, ColorKeyedTextureOverBackground) {
   TDirect3DTexture2 tex(8, 8, texels);
   tex.SetColorKey(0);
   c.clear(0xFF000000);
-  c.device.BeginScene();
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  expectOk(c.device.BeginScene());
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
   for (std::uint32_t i = 0; i < 2; ++i) {
     c.panel(i, 0, 64);
-    c.device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, i);  // left: keying off, right: on
+    expectOk(c.device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, i));  // left: keying off, right: on
     drawBackground(c, 0xFF4060FF, 0xFFFF6040);
-    c.device.SetTexture(0, &tex);
+    expectOk(c.device.SetTexture(0, &tex));
     c.draw(D3DPT_TRIANGLESTRIP, std::array{vtx(-0.8f, 0.8f, 0.5f, 0xFFFFFFFF, 0, 0), vtx(0.8f, 0.8f, 0.5f, 0xFFFFFFFF, 1, 0),
                                            vtx(-0.8f, -0.8f, 0.5f, 0xFFFFFFFF, 0, 1), vtx(0.8f, -0.8f, 0.5f, 0xFFFFFFFF, 1, 1)});
   }
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   expectGolden(c, "color_key");
 }
 
@@ -109,22 +112,22 @@ TEST(RenderGolden, BlendPairings) {
   }};
   Canvas c(96, 128);
   c.clear(0xFF000000);
-  c.device.BeginScene();
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
-  c.device.SetRenderState(D3DRENDERSTATE_ZFUNC, d3dValue(D3DCMPFUNC::D3DCMP_ALWAYS));
+  expectOk(c.device.BeginScene());
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ZFUNC, d3dValue(D3DCMPFUNC::D3DCMP_ALWAYS)));
   // Alpha comes from the vertices (no texture is bound).
-  c.device.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  expectOk(c.device.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE));
   for (std::uint32_t i = 0; i < pairs.size(); ++i) {
     c.panel(i % 3, i / 3, 32);
-    c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 0);
+    expectOk(c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 0));
     drawBackground(c, 0xFF2040C0, 0xFFE0C020);
-    c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
-    c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(pairs[i].first));
-    c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(pairs[i].second));
+    expectOk(c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1));
+    expectOk(c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(pairs[i].first)));
+    expectOk(c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(pairs[i].second)));
     c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-0.9f, 0.9f, 0.5f, 0x20FF2020), vtx(0.9f, 0.9f, 0.5f, 0xE020FF20),
                                           vtx(0.0f, -0.9f, 0.5f, 0x80F0F0F0)});
   }
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   expectGolden(c, "blend_pairings");
 }
 
@@ -133,34 +136,34 @@ TEST(RenderGolden, SpecularIsAddedAfterTheTextureStage) {
   const auto texels = checkerTexels(4, 4, 1, 0xFF803020, 0xFF204080);
   TDirect3DTexture2 tex(4, 4, texels);
   c.clear(0xFF000000);
-  c.device.BeginScene();
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
-  c.device.SetTexture(0, &tex);
+  expectOk(c.device.BeginScene());
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
+  expectOk(c.device.SetTexture(0, &tex));
   for (std::uint32_t i = 0; i < 2; ++i) {
     c.panel(i, 0, 64);
-    c.device.SetRenderState(D3DRENDERSTATE_SPECULARENABLE, i);  // left off, right on
+    expectOk(c.device.SetRenderState(D3DRENDERSTATE_SPECULARENABLE, i));  // left off, right on
     c.draw(D3DPT_TRIANGLESTRIP,
            std::array{vtx(-1, 1, 0.5f, 0xFFFFFFFF, 0, 0, 0xFF000000), vtx(1, 1, 0.5f, 0xFFFFFFFF, 1, 0, 0xFFFFFF00),
                       vtx(-1, -1, 0.5f, 0xFFFFFFFF, 0, 1, 0xFF0000FF), vtx(1, -1, 0.5f, 0xFFFFFFFF, 1, 1, 0xFF000000)});
   }
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   expectGolden(c, "specular");
 }
 
 TEST(RenderGolden, WireframeAndPointFill) {
   Canvas c(128, 64);
   c.clear(0xFF000000);
-  c.device.BeginScene();
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  expectOk(c.device.BeginScene());
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
   const D3DFILLMODE modes[] = {D3DFILLMODE::D3DFILL_WIREFRAME, D3DFILLMODE::D3DFILL_POINT};
   for (std::uint32_t i = 0; i < 2; ++i) {
     c.panel(i, 0, 64);
-    c.device.SetRenderState(D3DRENDERSTATE_FILLMODE, d3dValue(modes[i]));
+    expectOk(c.device.SetRenderState(D3DRENDERSTATE_FILLMODE, d3dValue(modes[i])));
     c.draw(D3DPT_TRIANGLESTRIP, std::array{vtx(-0.9f, 0.8f, 0.5f, 0xFFFF0000), vtx(-0.9f, -0.8f, 0.5f, 0xFF00FF00),
                                            vtx(0.0f, 0.6f, 0.5f, 0xFF0000FF), vtx(0.1f, -0.7f, 0.5f, 0xFFFFFF00),
                                            vtx(0.9f, 0.8f, 0.5f, 0xFFFF00FF), vtx(0.8f, -0.9f, 0.5f, 0xFF00FFFF)});
   }
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   expectGolden(c, "fill_modes");
 }
 
@@ -172,17 +175,17 @@ TEST(RenderGolden, PointAndBilinearSampling) {
                                              0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF, 0xFF000000};
   TDirect3DTexture2 tex(4, 4, texels);
   c.clear(0xFF000000);
-  c.device.BeginScene();
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
-  c.device.SetTexture(0, &tex);
+  expectOk(c.device.BeginScene());
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
+  expectOk(c.device.SetTexture(0, &tex));
   const D3DTEXTUREMAGFILTER filters[] = {D3DTEXTUREMAGFILTER::D3DTFG_POINT, D3DTEXTUREMAGFILTER::D3DTFG_LINEAR};
   for (std::uint32_t i = 0; i < 2; ++i) {
     c.panel(i, 0, 64);
-    c.device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(filters[i]));
+    expectOk(c.device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(filters[i])));
     c.draw(D3DPT_TRIANGLESTRIP, std::array{vtx(-1, 1, 0.5f, 0xFFFFFFFF, 0, 0), vtx(1, 1, 0.5f, 0xFFFFFFFF, 1, 0),
                                            vtx(-1, -1, 0.5f, 0xFFFFFFFF, 0, 1), vtx(1, -1, 0.5f, 0xFFFFFFFF, 1, 1)});
   }
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   expectGolden(c, "filtering");
 }
 
@@ -192,48 +195,48 @@ TEST(RenderGolden, SceneCameraMatricesWithPerspectiveTexturing) {
   Canvas c(128, 96);
   const auto texels = checkerTexels(16, 16, 4, 0xFFF0F0F0, 0xFF802020);
   TDirect3DTexture2 tex(16, 16, texels);
-  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.2f, 0.05f));
-  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix());
-  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_WORLD, translationMatrix(0, -1, 0));
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  expectOk(c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.2f, 0.05f)));
+  expectOk(c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix()));
+  expectOk(c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_WORLD, translationMatrix(0, -1, 0)));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
   c.clear(0xFF204060);
-  c.device.BeginScene();
-  c.device.SetTexture(0, &tex);
+  expectOk(c.device.BeginScene());
+  expectOk(c.device.SetTexture(0, &tex));
   c.draw(D3DPT_TRIANGLESTRIP, std::array{vtx(-4, 0, 0.5f, 0xFFFFFFFF, 0, 0), vtx(4, 0, 0.5f, 0xFFFFFFFF, 4, 0),
                                          vtx(-4, 0, 12, 0xFFFFFFFF, 0, 6), vtx(4, 0, 12, 0xFFFFFFFF, 4, 6)});
   c.draw(D3DPT_TRIANGLESTRIP, std::array{vtx(2, 2.5f, 2, 0xFFFFC080, 0, 0), vtx(2, 2.5f, 7, 0xFFFFC080, 3, 0),
                                          vtx(2, 0, 2, 0xFF80C0FF, 0, 1), vtx(2, 0, 7, 0xFF80C0FF, 3, 1)});
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   expectGolden(c, "scene_camera");
 }
 
 TEST(RenderGolden, DepthTestResolvesInterpenetratingTriangles) {
   Canvas c(64, 64);
   c.clear(0xFF000000);
-  c.device.BeginScene();
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  expectOk(c.device.BeginScene());
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-0.9f, 0.9f, 0.1f, 0xFFFF4040), vtx(0.9f, 0.0f, 0.9f, 0xFFFF4040),
                                         vtx(-0.9f, -0.9f, 0.1f, 0xFFFFA0A0)});
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(0.9f, 0.9f, 0.1f, 0xFF4040FF), vtx(-0.9f, 0.0f, 0.9f, 0xFF4040FF),
                                         vtx(0.9f, -0.9f, 0.1f, 0xFFA0A0FF)});
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   expectGolden(c, "depth_test");
 }
 
 TEST(RenderGolden, SortIndependentAntialiasingSmoothsEdges) {
   Canvas c(128, 64);
-  c.device.SetRenderState(D3DRENDERSTATE_ANTIALIAS, d3dValue(D3DANTIALIASMODE::D3DANTIALIAS_SORTINDEPENDENT));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ANTIALIAS, d3dValue(D3DANTIALIASMODE::D3DANTIALIAS_SORTINDEPENDENT)));
   c.clear(0xFF000000);
-  c.device.BeginScene();
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  expectOk(c.device.BeginScene());
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
   c.panel(0, 0, 64);
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-0.9f, 0.7f, 0.5f, 0xFFFFFFFF), vtx(0.8f, 0.9f, 0.5f, 0xFFFFFFFF),
                                         vtx(-0.2f, -0.9f, 0.5f, 0xFFFFFFFF)});
   c.panel(1, 0, 64);
-  c.device.SetRenderState(D3DRENDERSTATE_FILLMODE, d3dValue(D3DFILLMODE::D3DFILL_WIREFRAME));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_FILLMODE, d3dValue(D3DFILLMODE::D3DFILL_WIREFRAME)));
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-0.9f, 0.7f, 0.5f, 0xFF80FF80), vtx(0.8f, 0.9f, 0.5f, 0xFF80FF80),
                                         vtx(-0.2f, -0.9f, 0.5f, 0xFF80FF80)});
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   expectGolden(c, "antialias");
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/render/software/SoftwareDevice.h"
+#include "support/ExpectOk.h"
 
 namespace velorina::testing {
 
@@ -22,19 +23,19 @@ class Canvas {
 
   void clear(D3DCOLOR color) {
     const std::uint32_t flags = D3DCLEAR_TARGET | (device.HasDepthBuffer() ? D3DCLEAR_ZBUFFER : 0);
-    device.Clear({}, flags, color, 1.0f, 0);
+    expectOk(device.Clear({}, flags, color, 1.0f, 0));
   }
   // Selects the panel at (column, row) of a grid of size x size pixel panels.
   void panel(std::uint32_t column, std::uint32_t row, std::uint32_t size) {
-    device.SetViewport({column * size, row * size, size, size, 0.0f, 1.0f});
+    expectOk(device.SetViewport({column * size, row * size, size, size, 0.0f, 1.0f}));
   }
   template <std::size_t N>
   void draw(D3DPRIMITIVETYPE type, const std::array<D3DLVERTEX, N>& v) {
-    device.DrawPrimitive(type, D3DFVF_LVERTEX, v, N, 0);
+    expectOk(device.DrawPrimitive(type, D3DFVF_LVERTEX, v, N, 0));
   }
   std::vector<std::uint32_t> pixels() {
     std::vector<std::uint32_t> out(std::size_t(width_) * height_);
-    device.ReadRenderTarget(out);
+    expectOk(device.ReadRenderTarget(out));
     return out;
   }
   std::uint32_t pixel(std::uint32_t x, std::uint32_t y) { return pixels()[std::size_t(y) * width_ + x]; }
