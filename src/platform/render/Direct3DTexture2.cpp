@@ -80,6 +80,7 @@ void TDirect3DTexture2::ReplacePicture(const TDirect3DTexture2& source) {
   height_ = source.height_;
   texels_ = source.texels_;
   ++revision_;
+  ++pictureRevision_;
 }
 
 std::unique_ptr<TDirect3DTexture2> createTexture(const Bitmap& bitmap) {

@@ -72,6 +72,9 @@ class TDirect3DTexture2 {
   // Grows with every change that affects how the texture draws, so a backend that
   // keeps a converted copy knows when to refresh it.
   std::uint64_t revision() const { return revision_; }
+  // Grows only when the picture itself changes (size or texels), so a copy on the
+  // graphics card is re-uploaded for new pixels and not for a new key.
+  std::uint64_t pictureRevision() const { return pictureRevision_; }
 
   // A 24-bit copy of the surface.
   Bitmap TextureToBitmap() const;
@@ -88,6 +91,7 @@ class TDirect3DTexture2 {
   bool transparent_ = false;
   std::uint32_t transparentColor_ = 0;
   std::uint64_t revision_ = 0;
+  std::uint64_t pictureRevision_ = 0;
   std::uint64_t identity_;
   std::vector<ITextureObserver*> observers_;
 };

@@ -28,6 +28,9 @@ namespace velorina {
 
 class TDirect3DTexture2;
 
+// Whether a device is made with a depth buffer.
+enum class DepthBuffer { None, Attached };
+
 class IDirect3DDevice7 {
  public:
   virtual ~IDirect3DDevice7() = default;

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/render/software/SoftwareDevice.h"
@@ -14,12 +16,19 @@ inline D3DLVERTEX vtx(float x, float y, float z, D3DCOLOR color, float u = 0, fl
   return {x, y, z, 0, color, specular, u, v};
 }
 
+using DeviceMaker = std::function<std::unique_ptr<IDirect3DDevice7>(std::uint32_t, std::uint32_t, DepthBuffer)>;
+
 // A device whose matrices are all identity: x and y from -1 to 1 cover the
-// viewport (y up), z from 0 to 1 is the depth.
+// viewport (y up), z from 0 to 1 is the depth. The software device unless a
+// maker is given.
 class Canvas {
  public:
-  Canvas(std::uint32_t width, std::uint32_t height, DepthBuffer depth = DepthBuffer::Attached)
-      : device(width, height, depth), width_(width), height_(height) {}
+  Canvas(std::uint32_t width, std::uint32_t height, DepthBuffer depth = DepthBuffer::Attached,
+         const DeviceMaker& maker = {})
+      : owned_(maker ? maker(width, height, depth) : std::make_unique<SoftwareDevice>(width, height, depth)),
+        device(*owned_),
+        width_(width),
+        height_(height) {}
 
   void clear(D3DCOLOR color) {
     const std::uint32_t flags = D3DCLEAR_TARGET | (device.HasDepthBuffer() ? D3DCLEAR_ZBUFFER : 0);
@@ -42,7 +51,12 @@ class Canvas {
   std::uint32_t width() const { return width_; }
   std::uint32_t height() const { return height_; }
 
-  SoftwareDevice device;
+
+ private:
+  std::unique_ptr<IDirect3DDevice7> owned_;
+
+ public:
+  IDirect3DDevice7& device;
 
  private:
   std::uint32_t width_, height_;

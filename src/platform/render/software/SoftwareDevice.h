@@ -50,8 +50,6 @@
 
 namespace velorina {
 
-enum class DepthBuffer { None, Attached };
-
 class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
  public:
   // Throws ERenderError for a zero or oversized target. threads: how many
