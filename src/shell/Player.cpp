@@ -152,7 +152,15 @@ void TDXViewerForm::createComponents() {
   } else {
     presenter = std::make_unique<SdlPresenter>();
   }
-  display_ = std::make_unique<DXDraw>(std::move(presenter));
+  display_ = std::make_unique<DXDraw>(
+      std::move(presenter), [this](IRenderSurface& surface, std::uint32_t width, std::uint32_t height, DepthBuffer depth) {
+        DeviceReport report;
+        auto device = makeDevice(options_.device, surface, width, height, depth, &report);
+        if (options_.verbose) std::fprintf(stderr, "velorina: render device: %s\n", report.description.c_str());
+        return device;
+      });
+  // A window that OpenGL can draw in, unless the software device was chosen.
+  display_->SetOpenGl(!headless() && options_.device != DeviceKind::Software);
   display_->SetMode(options_.display == DisplayKind::Windowed ? PresenterMode::Windowed : PresenterMode::FullScreen);
   display_->SetTitle(kApplicationTitle);
   display_->OnInitialize = [](DXDraw& d) { setInitialViewTransform(*d.D3DDevice7()); };
