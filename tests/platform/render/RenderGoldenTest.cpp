@@ -50,12 +50,13 @@ class RenderGolden : public ::testing::TestWithParam<DeviceUnderTest> {
     }
   }
   Canvas canvas(std::uint32_t w, std::uint32_t h) { return Canvas(w, h, DepthBuffer::Attached, GetParam().maker); }
-  void expectGolden(Canvas& c, const char* name) {
+  // fraction: the share of pixels the OpenGL device must get within 8 levels.
+  void expectGolden(Canvas& c, const char* name, double fraction = 0.99) {
     const auto px = c.pixels();
     if (GetParam().exact) {
       EXPECT_TRUE(matchesGolden(name, c.width(), c.height(), px));
     } else {
-      EXPECT_TRUE(testing::mostlyMatchesGolden(name, GetParam().name, c.width(), c.height(), px, 8, 0.99));
+      EXPECT_TRUE(testing::mostlyMatchesGolden(name, GetParam().name, c.width(), c.height(), px, 8, fraction));
     }
   }
 };
@@ -269,14 +270,18 @@ TEST_P(RenderGolden, SortIndependentAntialiasingSmoothsEdges) {
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-0.9f, 0.7f, 0.5f, 0xFF80FF80), vtx(0.8f, 0.9f, 0.5f, 0xFF80FF80),
                                         vtx(-0.2f, -0.9f, 0.5f, 0xFF80FF80)});
   expectOk(c.device.EndScene());
-  expectGolden(c, "antialias");
+  // OpenGL draws its two-sample-wide lines by its own rule, not by stepping along
+  // the line as the software device does: one sample in places beside it.
+  expectGolden(c, "antialias", 0.98);
 }
 
 TEST_P(RenderGolden, DeviceTestScene) {
   Canvas c = canvas(256, 192);
   TestScene scene;
   scene.draw(c.device);
-  expectGolden(c, "test_scene");
+  // The far rows of the floor hold several checker squares per pixel, where the
+  // least difference in texture coordinates picks another square.
+  expectGolden(c, "test_scene", 0.985);
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, RenderGolden,
