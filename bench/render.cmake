@@ -17,6 +17,14 @@ if(TARGET velorina_render AND VELORINA_GL_FOUND)
   target_include_directories(bench_render_llvmpipe PRIVATE ${PROJECT_SOURCE_DIR}/bench)
 endif()
 
+# The OpenGL device on the same workloads (headless EGL), against the reference above.
+if(TARGET velorina_render)
+  velorina_add_bench(bench_render_opengl
+    SOURCES ${PROJECT_SOURCE_DIR}/bench/render/OpenGlDeviceBench.cpp ${PROJECT_SOURCE_DIR}/bench/render/RenderWorkloads.cpp
+    LIBS velorina_render)
+  target_include_directories(bench_render_opengl PRIVATE ${PROJECT_SOURCE_DIR}/bench)
+endif()
+
 # Reading bilinear texel blocks by AVX2 gathers against 64-bit scalar loads, the
 # choice the software device's span loops make.
 velorina_add_bench(bench_render_texel_loads SOURCES ${PROJECT_SOURCE_DIR}/bench/render/TexelLoadBench.cpp)

@@ -12,7 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   freedoom
   xvfb xauth xdotool
-  libgl-dev libgl1-mesa-dri
+  libgl-dev libgl1-mesa-dri libepoxy-dev libegl-dev
   libglu1-mesa-dev
   libfreetype-dev fonts-liberation2
 )

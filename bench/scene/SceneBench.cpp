@@ -10,6 +10,7 @@
 #include "archive/Wad.h"
 #include "imaging/BmpCodec.h"
 #include "platform/display/DXDraw.h"
+#include "platform/render/DeviceSelection.h"
 #include "platform/display/ManualClock.h"
 #include "platform/display/offscreen/OffscreenPresenter.h"
 #include "scene/Scene.h"
@@ -99,10 +100,14 @@ void BM_SceneLoad(benchmark::State& state) {
   }
 }
 
-// Frames of a camera walking and turning; `draw` selects the software device or none.
-void runFrames(benchmark::State& state, bool draw) {
+// Frames of a camera walking and turning, each presented as the player's flip
+// does; `draw` selects a device or none.
+void runFrames(benchmark::State& state, bool draw, DeviceKind kind = DeviceKind::Software) {
   ManualClock clock;
-  DXDraw display(std::make_unique<OffscreenPresenter>());
+  DXDraw display(std::make_unique<OffscreenPresenter>(),
+                 [kind](IRenderSurface& surface, std::uint32_t w, std::uint32_t h, DepthBuffer depth) {
+                   return makeDevice(kind, surface, w, h, depth);
+                 });
   TD3DScene scene(draw ? &display : nullptr, nullptr, clock);
   MemoryStream file{std::span<const std::uint8_t>(archive())};
   scene.LoadFromPackage(file, 0, static_cast<std::uint32_t>(archive().size()), "MAP01.D3D");
@@ -120,14 +125,24 @@ void runFrames(benchmark::State& state, bool draw) {
     scene.SetCameraPosition({std::sin(frame * 0.01f) * 20, 0, static_cast<float>(frame % 200) * 0.1f});
     scene.SetCameraRotation({0, std::sin(frame * 0.02f) * 0.5f, 0});
     scene.Frame(0);
+    if (draw) display.Flip();
   }
 }
 
 void BM_SceneFrameSoftware640x480(benchmark::State& state) { runFrames(state, true); }
 void BM_SceneFrameWithoutDevice(benchmark::State& state) { runFrames(state, false); }
+void BM_SceneFrameOpenGl640x480(benchmark::State& state) {
+  std::string why;
+  if (!makeHeadlessOpenGlDevice(4, 4, DepthBuffer::None, why)) {
+    state.SkipWithError(("no OpenGL 3.3 context: " + why).c_str());
+    return;
+  }
+  runFrames(state, true, DeviceKind::OpenGl);
+}
 
 BENCHMARK(BM_SceneLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SceneFrameSoftware640x480)->Unit(benchmark::kMillisecond)->Iterations(1000);
+BENCHMARK(BM_SceneFrameOpenGl640x480)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_SceneFrameWithoutDevice)->Unit(benchmark::kMillisecond)->Iterations(1000);
 
 }  // namespace

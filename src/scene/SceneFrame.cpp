@@ -71,6 +71,7 @@ void TD3DScene::RebuildDeviceState() {
   ApplyChanges();
 }
 
+// The transforms are never refused (see Frame for why answers go unread).
 void TD3DScene::setViewTransform() {
   IDirect3DDevice7* device = deviceOf(DXDraw_);
   if (device == nullptr) return;
@@ -78,7 +79,7 @@ void TD3DScene::setViewTransform() {
   D3DMATRIX view;
   RotationMatrix(view, 0.75f, r.x, r.y, r.z);
   view._44 = MotionStep;
-  device->SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, view);
+  static_cast<void>(device->SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, view));
 }
 
 void TD3DScene::setWorldTransform() {
@@ -89,7 +90,7 @@ void TD3DScene::setWorldTransform() {
   world._41 = -p.x;
   world._42 = -p.y;
   world._43 = -p.z;
-  device->SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_WORLD, world);
+  static_cast<void>(device->SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_WORLD, world));
 }
 
 // Far objects first, so that what is drawn later lies in front.
@@ -151,21 +152,24 @@ void TD3DScene::Frame(std::uint32_t backgroundColor) {
   ApplyChanges();
   for (std::size_t i = 0; i < Actions.size(); ++i) Actions[i].object->Execute();
   IDirect3DDevice7* device = deviceOf(DXDraw_);
+  // The device answers are not acted on, here or in the objects' drawing: a
+  // refused call leaves the device as it was, and the frame is drawn without that
+  // one effect, as the original player did.
   if (!IsChild) {
     FrameRate = (1.0 / (now - LastFrameTime) + FrameRate) / 2;
     if (device != nullptr) {
       using enum D3DRENDERSTATETYPE;
-      device->SetRenderState(D3DRENDERSTATE_LIGHTING, 0);
+      static_cast<void>(device->SetRenderState(D3DRENDERSTATE_LIGHTING, 0));
       const std::uint32_t flags = DXDraw_->HasDepthBuffer() ? (kClearTarget | kClearZBuffer) : kClearTarget;
       const D3DRECT all{0, 0, static_cast<std::int32_t>(DXDraw_->SurfaceWidth()),
                         static_cast<std::int32_t>(DXDraw_->SurfaceHeight())};
-      device->Clear(std::span<const D3DRECT>(&all, 1), flags, ColorToDeviceColor(resolveColorValue(static_cast<std::int32_t>(backgroundColor)), 0), 1.0f, 0);
+      static_cast<void>(device->Clear(std::span<const D3DRECT>(&all, 1), flags, ColorToDeviceColor(resolveColorValue(static_cast<std::int32_t>(backgroundColor)), 0), 1.0f, 0));
       const D3DFILLMODE fill = TextureDetail == 5   ? D3DFILLMODE::D3DFILL_WIREFRAME
                                : TextureDetail == 6 ? D3DFILLMODE::D3DFILL_POINT
                                                     : D3DFILLMODE::D3DFILL_SOLID;
-      device->SetRenderState(D3DRENDERSTATE_FILLMODE, d3dValue(fill));
+      static_cast<void>(device->SetRenderState(D3DRENDERSTATE_FILLMODE, d3dValue(fill)));
       InScene = true;
-      device->BeginScene();
+      static_cast<void>(device->BeginScene());
     }
   }
   if (!Hidden) {
@@ -174,7 +178,7 @@ void TD3DScene::Frame(std::uint32_t backgroundColor) {
     }
   }
   if (!IsChild && device != nullptr) {
-    device->EndScene();
+    static_cast<void>(device->EndScene());
     InScene = false;
   }
   LastFrameTime = now;

@@ -12,6 +12,7 @@
 #include "platform/display/PngWriter.h"
 #include "platform/display/SystemClock.h"
 #include "platform/display/offscreen/OffscreenPresenter.h"
+#include "platform/render/RenderError.h"
 #include "platform/display/sdl/SdlPresenter.h"
 #include "platform/sound/SoundDevice.h"
 #include "scene/objects/ObjectIdCounter.h"
@@ -151,7 +152,15 @@ void TDXViewerForm::createComponents() {
   } else {
     presenter = std::make_unique<SdlPresenter>();
   }
-  display_ = std::make_unique<DXDraw>(std::move(presenter));
+  display_ = std::make_unique<DXDraw>(
+      std::move(presenter), [this](IRenderSurface& surface, std::uint32_t width, std::uint32_t height, DepthBuffer depth) {
+        DeviceReport report;
+        auto device = makeDevice(options_.device, surface, width, height, depth, &report);
+        if (options_.verbose) std::fprintf(stderr, "velorina: render device: %s\n", report.description.c_str());
+        return device;
+      });
+  // A window that OpenGL can draw in, unless the software device was chosen.
+  display_->SetOpenGl(!headless() && options_.device != DeviceKind::Software);
   display_->SetMode(options_.display == DisplayKind::Windowed ? PresenterMode::Windowed : PresenterMode::FullScreen);
   display_->SetTitle(kApplicationTitle);
   display_->OnInitialize = [](DXDraw& d) { setInitialViewTransform(*d.D3DDevice7()); };
@@ -288,7 +297,9 @@ void TDXViewerForm::saveScreenshot() {
   if (options_.screenshot.empty() || !display_ || display_->D3DDevice7() == nullptr) return;
   IDirect3DDevice7& device = *display_->D3DDevice7();
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(device.RenderTargetWidth()) * device.RenderTargetHeight());
-  device.ReadRenderTarget(pixels);
+  if (device.ReadRenderTarget(pixels) != D3DRESULT::D3D_OK) {
+    throw ERenderError("Cannot read the frame back for the screenshot", options_.screenshot);
+  }
   writePng(options_.screenshot, device.RenderTargetWidth(), device.RenderTargetHeight(), pixels);
 }
 

@@ -6,7 +6,7 @@ namespace velorina {
 
 const char* const kPlayerUsage =
     "usage: velorina [WORLD [--lump NAME]] [--windowed] [--headless] [--frames N]\n"
-    "                [--fixed-step MS] [--screenshot FILE]\n"
+    "                [--fixed-step MS] [--screenshot FILE] [--device KIND] [--verbose]\n"
     "\n"
     "Shows the world this program carries, or WORLD (a packed player, a world\n"
     "archive or a scene file). Arrow keys and the numeric keypad walk and turn;\n"
@@ -19,7 +19,11 @@ const char* const kPlayerUsage =
     "                     no display)\n"
     "  --frames N         stop after N frames\n"
     "  --fixed-step MS    advance every clock by MS per frame (reproducible runs)\n"
-    "  --screenshot FILE  save the last frame as PNG\n";
+    "  --screenshot FILE  save the last frame as PNG\n"
+    "  --device KIND      the render device: gl (the graphics card through OpenGL),\n"
+    "                     software (the CPU) or auto (OpenGL when a 3.3 context can\n"
+    "                     be made, else software; the default)\n"
+    "  --verbose          say on standard error which render device draws\n";
 
 namespace {
 
@@ -59,6 +63,13 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& args) {
       o.fixedStepMs = parseCount(a, value());
     } else if (a == "--screenshot") {
       o.screenshot = value();
+    } else if (a == "--device") {
+      const std::string& kind = value();
+      const auto parsed = parseDeviceKind(kind);
+      if (!parsed) throw std::invalid_argument("--device needs auto, gl or software, not \"" + kind + "\"");
+      o.device = *parsed;
+    } else if (a == "--verbose") {
+      o.verbose = true;
     } else if (!a.empty() && a[0] == '-') {
       throw std::invalid_argument("unknown option " + a);
     } else if (o.world.empty()) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/render/DeviceSelection.h"
+
 namespace velorina {
 
 enum class DisplayKind { Automatic, Windowed, FullScreen, Headless };
@@ -16,6 +18,8 @@ struct PlayerOptions {
   std::optional<int> frames;       // stop after this many frames
   std::optional<int> fixedStepMs;  // advance every clock by this much per frame
   std::string screenshot;          // save the last frame here as PNG
+  DeviceKind device = DeviceKind::Automatic;
+  bool verbose = false;            // say which render device draws
   bool help = false;
 };
 

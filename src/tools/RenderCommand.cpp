@@ -8,6 +8,8 @@
 #include "platform/display/ManualClock.h"
 #include "platform/display/PngWriter.h"
 #include "platform/display/offscreen/OffscreenPresenter.h"
+#include "platform/render/DeviceSelection.h"
+#include "platform/render/RenderError.h"
 #include "scene/Scene.h"
 #include "shell/SurfaceSetup.h"
 #include "shell/WorldPackage.h"
@@ -21,7 +23,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: velorina-tool render WORLD [--lump NAME] [--size WxH] [--camera X,Y,Z]\n"
-    "           [--rotation RX,RY,RZ] [--time SECONDS] [--detail N] --out FILE.png\n"
+    "           [--rotation RX,RY,RZ] [--time SECONDS] [--detail N]\n"
+    "           [--device KIND] [--verbose] --out FILE.png\n"
     "\n"
     "Loads WORLD (a scene file, a world archive or a packed player), sets up the\n"
     "render device as the player does (with a packed player's filters, antialiasing\n"
@@ -29,7 +32,11 @@ constexpr const char* kUsage =
     "10 ms apart up to SECONDS of scene time (default 0) and writes the last frame.\n"
     "  --size WxH      frame size (default: the header's display size, 1024x768)\n"
     "  --detail N      texture detail mode (0 normal, 1 half, 2 quarter, 3 double,\n"
-    "                  4 to 6 tiny; 5 draws wireframe and 6 points)\n";
+    "                  4 to 6 tiny; 5 draws wireframe and 6 points)\n"
+    "  --device KIND   the render device: gl (the graphics card through OpenGL,\n"
+    "                  without a display), software (the CPU) or auto (OpenGL\n"
+    "                  when a 3.3 context can be made, else software; the default)\n"
+    "  --verbose       say on standard error which render device draws\n";
 
 D3DVECTOR parseVector(std::string_view option, const std::string& text) {
   D3DVECTOR v;
@@ -71,7 +78,20 @@ int render(const ParsedArgs& p) {
   if (!out) throw UsageError("render needs --out FILE.png");
   ManualClock clock;
   clock.setMicroseconds(1'000'000);
-  DXDraw display(std::make_unique<OffscreenPresenter>());
+  DeviceKind kind = DeviceKind::Automatic;
+  if (auto d = p.value("--device")) {
+    const auto parsed = parseDeviceKind(*d);
+    if (!parsed) throw UsageError("--device needs auto, gl or software, not \"" + *d + "\"");
+    kind = *parsed;
+  }
+  const bool verbose = p.flag("--verbose");
+  DXDraw display(std::make_unique<OffscreenPresenter>(),
+                 [kind, verbose](IRenderSurface& surface, std::uint32_t w, std::uint32_t h, DepthBuffer depth) {
+                   DeviceReport report;
+                   auto device = makeDevice(kind, surface, w, h, depth, &report);
+                   if (verbose) std::fprintf(stderr, "velorina-tool render: render device: %s\n", report.description.c_str());
+                   return device;
+                 });
   TD3DScene scene(&display, nullptr, clock);
   if (auto d = p.value("--detail")) {
     const auto detail = parseUnsigned("--detail", *d);
@@ -105,7 +125,9 @@ int render(const ParsedArgs& p) {
     clock.advanceMilliseconds(std::min(10.0, (seconds - t) * 1000.0 + 0.001));
   }
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-  display.D3DDevice7()->ReadRenderTarget(pixels);
+  if (display.D3DDevice7()->ReadRenderTarget(pixels) != D3DRESULT::D3D_OK) {
+    throw ERenderError("Cannot read the frame back", *out);
+  }
   writePng(*out, width, height, pixels);
   return 0;
 }
@@ -114,7 +136,8 @@ int render(const ParsedArgs& p) {
 
 int runRenderCommand(const Args& args) {
   try {
-    const ParsedArgs p = parseArgs(args, {"--lump", "--size", "--camera", "--rotation", "--time", "--detail", "--out"});
+    const ParsedArgs p = parseArgs(args, {"--lump", "--size", "--camera", "--rotation", "--time", "--detail", "--out", "--device"},
+                                     {"--verbose"});
     if (p.help) {
       std::fputs(kUsage, stdout);
       return 0;

@@ -12,9 +12,12 @@
 #include "support/GoldenImage.h"
 #include "support/TempDir.h"
 #include "SceneTestWorlds.h"
+#include "support/ExpectOk.h"
 
 namespace velorina {
 namespace {
+
+using testing::expectOk;
 
 // A 16 x 16 checker of `a` and `b` (colour values 0x00BBGGRR).
 std::string checker(std::uint32_t a, std::uint32_t b) {
@@ -97,7 +100,7 @@ TEST(SceneGolden, WallsKeyedGrilleCornerColoursAndALight) {
   clock.advanceMilliseconds(20);
   scene.Frame(0x00402010);
   std::vector<std::uint32_t> pixels(160 * 120);
-  display.D3DDevice7()->ReadRenderTarget(pixels);
+  expectOk(display.D3DDevice7()->ReadRenderTarget(pixels));
   EXPECT_TRUE(testing::matchesGoldenIn("scene/golden", "walls_grille_corners_light", 160, 120, pixels));
 }
 

@@ -16,9 +16,12 @@
 #include "support/ArchiveBuilder.h"
 #include "support/TempDir.h"
 #include "SceneTestWorlds.h"
+#include "support/ExpectOk.h"
 
 namespace velorina {
 namespace {
+
+using testing::expectOk;
 
 using test::bmpFile;
 using test::Rig;
@@ -100,16 +103,16 @@ TEST(Scene, FramesDrawTheObjectsThroughTheDevice) {
   ASSERT_EQ(scene.Objects.size(), 1u);
   IDirect3DDevice7& device = *rig.display.D3DDevice7();
   D3DVIEWPORT7 viewport{0, 0, 64, 48, 0, 1};
-  device.SetViewport(viewport);
+  expectOk(device.SetViewport(viewport));
   D3DMATRIX projection;
   projection._11 = projection._22 = projection._33 = projection._34 = 1;
   projection._43 = -1;
-  device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, projection);
+  expectOk(device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, projection));
   scene.RebuildDeviceState();
   rig.clock.advanceMilliseconds(20);
   scene.Frame(0x00FF0000);  // blue background (0x00BBGGRR)
   std::vector<std::uint32_t> pixels(64 * 48);
-  device.ReadRenderTarget(pixels);
+  expectOk(device.ReadRenderTarget(pixels));
   EXPECT_EQ(pixels[24 * 64 + 32] & 0xFFFFFF, 0xFF0000u);  // the red wall in the middle
   EXPECT_EQ(pixels[0] & 0xFFFFFF, 0x0000FFu);            // the background in the corner
 }

@@ -1,5 +1,6 @@
 #include "support/GoldenImage.h"
 
+#include <algorithm>
 #include <png.h>
 
 #include <cstdlib>
@@ -46,6 +47,34 @@ bool readPng(const std::string& path, std::uint32_t& width, std::uint32_t& heigh
 ::testing::AssertionResult matchesGolden(const std::string& name, std::uint32_t width, std::uint32_t height,
                                          std::span<const std::uint32_t> argb, int tolerance) {
   return matchesGoldenIn("platform/render/golden", name, width, height, argb, tolerance);
+}
+
+::testing::AssertionResult mostlyMatchesGolden(const std::string& name, const std::string& device, std::uint32_t width,
+                                               std::uint32_t height, std::span<const std::uint32_t> argb,
+                                               int tolerance, double fraction) {
+  const std::string path = goldenPath("platform/render/golden", name);
+  const std::string actual = std::string(VELORINA_BINARY_DIR) + "/" + name + "." + device + ".png";
+  writePng(actual, width, height, argb);
+  std::uint32_t gw = 0, gh = 0;
+  std::vector<std::uint32_t> golden;
+  if (!readPng(path, gw, gh, golden)) return ::testing::AssertionFailure() << "cannot read " << path;
+  if (gw != width || gh != height) {
+    return ::testing::AssertionFailure() << path << " is " << gw << " x " << gh << ", picture is " << width << " x "
+                                         << height;
+  }
+  std::size_t bad = 0;
+  int worst = 0;
+  for (std::size_t i = 0; i < golden.size(); ++i) {
+    int d = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+      d = std::max(d, std::abs(int((argb[i] >> shift) & 0xFF) - int((golden[i] >> shift) & 0xFF)));
+    if (d > tolerance) ++bad;
+    worst = std::max(worst, d);
+  }
+  const double within = 1.0 - double(bad) / double(golden.size());
+  if (within >= fraction) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << bad << " of " << golden.size() << " pixels of " << name << " differ by more than "
+                                       << tolerance << " (worst " << worst << "); picture saved as " << actual;
 }
 
 ::testing::AssertionResult matchesGoldenIn(const std::string& folder, const std::string& name, std::uint32_t width,

@@ -6,8 +6,9 @@ namespace velorina {
 
 namespace {
 
-std::unique_ptr<IDirect3DDevice7> makeSoftwareDevice(std::uint32_t width, std::uint32_t height, DepthBuffer depth) {
-  return std::make_unique<SoftwareDevice>(width, height, depth);
+std::unique_ptr<IDirect3DDevice7> makeSoftwareDevice(IRenderSurface& surface, std::uint32_t width, std::uint32_t height,
+                                                     DepthBuffer depth) {
+  return std::make_unique<SoftwareDevice>(surface, width, height, depth);
 }
 
 }  // namespace
@@ -27,8 +28,7 @@ void DXDraw::Initialize() {
   initializing_ = true;
   try {
     presenter_->open(config_);
-    device_ = factory_(config_.width, config_.height, zBuffer_ ? DepthBuffer::Attached : DepthBuffer::None);
-    frame_.assign(std::size_t(config_.width) * config_.height, 0xFF000000u);
+    device_ = factory_(*presenter_, config_.width, config_.height, zBuffer_ ? DepthBuffer::Attached : DepthBuffer::None);
     presenter_->setVisible(visible_);
     presenter_->setCursorVisible(cursor_ != kCursorNone);
     if (OnInitialize) OnInitialize(*this);
@@ -44,14 +44,14 @@ void DXDraw::Initialize() {
 void DXDraw::Finalize() {
   device_.reset();
   if (presenter_) presenter_->close();
-  frame_.clear();
 }
 
 bool DXDraw::CanDraw() const { return device_ != nullptr && !initializing_ && presenter_->isOpen(); }
 
 void DXDraw::Flip() {
   if (!CanDraw()) return;
-  if (device_->ReadRenderTarget(frame_) == D3DRESULT::D3D_OK) presenter_->present(frame_);
+  // Refused only inside a scene: that frame is not finished and is not shown.
+  static_cast<void>(device_->Present());
 }
 
 std::uint32_t DXDraw::SurfaceWidth() const { return device_ ? device_->RenderTargetWidth() : 0; }

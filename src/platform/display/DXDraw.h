@@ -23,8 +23,9 @@ inline constexpr int kCursorHourglass = -11;
 
 class DXDraw {
  public:
-  using DeviceFactory =
-      std::function<std::unique_ptr<IDirect3DDevice7>(std::uint32_t width, std::uint32_t height, DepthBuffer depth)>;
+  // Makes the device for the opened output, which the device presents into.
+  using DeviceFactory = std::function<std::unique_ptr<IDirect3DDevice7>(IRenderSurface& surface, std::uint32_t width,
+                                                                        std::uint32_t height, DepthBuffer depth)>;
 
   // The software device unless another factory is given.
   explicit DXDraw(std::unique_ptr<IPresenter> presenter, DeviceFactory factory = {});
@@ -37,6 +38,8 @@ class DXDraw {
   std::uint32_t DisplayWidth() const { return config_.width; }
   std::uint32_t DisplayHeight() const { return config_.height; }
   void SetMode(PresenterMode mode) { config_.mode = mode; }
+  // Whether the next Initialize asks the output for an OpenGL window.
+  void SetOpenGl(bool on) { config_.openGl = on; }
   void SetTitle(std::string title) { config_.title = std::move(title); }
   // Whether the device gets a depth buffer (on by default).
   void SetZBuffer(bool on) { zBuffer_ = on; }
@@ -49,7 +52,7 @@ class DXDraw {
   bool Initialized() const { return device_ != nullptr; }
   // True when initialised, not in the middle of (re)initialising, and the output is open.
   bool CanDraw() const;
-  // Presents the device's picture when the display can draw.
+  // The device presents its picture when the display can draw.
   void Flip();
 
   std::uint32_t SurfaceWidth() const;
@@ -79,7 +82,6 @@ class DXDraw {
   bool initializing_ = false;
   bool visible_ = false;
   int cursor_ = kCursorDefault;
-  std::vector<std::uint32_t> frame_;  // sized once per Initialize, reused by every Flip
 };
 
 }  // namespace velorina

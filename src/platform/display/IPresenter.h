@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/display/DisplayEvent.h"
+#include "platform/render/IRenderSurface.h"
 
 namespace velorina {
 
@@ -18,19 +19,19 @@ struct PresenterConfig {
   std::uint32_t height = 768;
   PresenterMode mode = PresenterMode::FullScreen;
   std::string title;
+  // Ask the window for an OpenGL 3.3 context (see IRenderSurface::glWindow);
+  // an output that cannot make one still shows frames as pixels.
+  bool openGl = false;
 };
 
-class IPresenter {
+class IPresenter : public IRenderSurface {
  public:
-  virtual ~IPresenter() = default;
   // Opens (or re-opens) the output for frames of the configured size. Throws
   // EDisplayError when it cannot.
   virtual void open(const PresenterConfig& config) = 0;
   // Harmless when not open.
   virtual void close() = 0;
   virtual bool isOpen() const = 0;
-  // Shows one frame of 0xFFRRGGBB pixels, width x height as opened.
-  virtual void present(std::span<const std::uint32_t> frame) = 0;
   // Takes the next pending event; false when there is none.
   virtual bool pollEvent(DisplayEvent& event) = 0;
   virtual void setVisible(bool visible) = 0;

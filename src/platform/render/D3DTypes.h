@@ -223,10 +223,10 @@ inline constexpr std::uint32_t D3DCLEAR_TARGET = 1;
 inline constexpr std::uint32_t D3DCLEAR_ZBUFFER = 2;
 inline constexpr std::uint32_t D3DCLEAR_STENCIL = 4;
 
-// What a device call answers. The callers of the original ignore the answers, so
-// the device never throws for a refused call: it leaves its state unchanged and
-// says why here.
-enum class D3DRESULT : std::int32_t {
+// What a device call answers. The device never throws for a refused call: it
+// leaves its state unchanged and says why here, so a caller that goes on without
+// looking at the answer must say why that is safe.
+enum class [[nodiscard]] D3DRESULT : std::int32_t {
   D3D_OK = 0,
   D3DERR_INVALIDCALL,        // an argument out of range or unsupported
   D3DERR_SCENE_IN_SCENE,     // BeginScene while a scene is open

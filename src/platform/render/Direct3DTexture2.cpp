@@ -1,14 +1,26 @@
 #include "platform/render/Direct3DTexture2.h"
 
+#include <algorithm>
+#include <atomic>
 #include <string>
 
 #include "platform/render/RenderError.h"
 
 namespace velorina {
 
+namespace {
+
+// Identities only ever grow; textures are made on any thread.
+std::uint64_t nextIdentity() {
+  static std::atomic<std::uint64_t> counter{0};
+  return ++counter;
+}
+
+}  // namespace
+
 TDirect3DTexture2::TDirect3DTexture2(std::uint32_t width, std::uint32_t height,
                                      std::span<const std::uint32_t> argb)
-    : width_(width), height_(height) {
+    : width_(width), height_(height), identity_(nextIdentity()) {
   if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) {
     throw ERenderError("Cannot create texture",
                        ("size " + std::to_string(width) + " x " + std::to_string(height) +
@@ -21,6 +33,27 @@ TDirect3DTexture2::TDirect3DTexture2(std::uint32_t width, std::uint32_t height,
   }
   texels_.assign(argb.begin(), argb.end());
 }
+
+TDirect3DTexture2::TDirect3DTexture2(const TDirect3DTexture2& other)
+    : width_(other.width_),
+      height_(other.height_),
+      texels_(other.texels_),
+      colorKey_(other.colorKey_),
+      transparent_(other.transparent_),
+      transparentColor_(other.transparentColor_),
+      identity_(nextIdentity()) {}
+
+TDirect3DTexture2::~TDirect3DTexture2() {
+  // A watcher may stop watching from inside its notice: work on a copy.
+  const std::vector<ITextureObserver*> observers = std::move(observers_);
+  for (ITextureObserver* o : observers) o->textureGone(*this);
+}
+
+void TDirect3DTexture2::watch(ITextureObserver* observer) {
+  if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end()) observers_.push_back(observer);
+}
+
+void TDirect3DTexture2::unwatch(ITextureObserver* observer) { std::erase(observers_, observer); }
 
 std::optional<std::uint32_t> TDirect3DTexture2::effectiveColorKey() const {
   if (colorKey_) return colorKey_;
@@ -47,6 +80,7 @@ void TDirect3DTexture2::ReplacePicture(const TDirect3DTexture2& source) {
   height_ = source.height_;
   texels_ = source.texels_;
   ++revision_;
+  ++pictureRevision_;
 }
 
 std::unique_ptr<TDirect3DTexture2> createTexture(const Bitmap& bitmap) {

@@ -19,6 +19,18 @@
 
 namespace velorina {
 
+class TDirect3DTexture2;
+
+// A device that keeps something of a texture (a converted copy, a texture on the
+// graphics card, a binding) watches it and hears when it goes away, so nothing it
+// keeps can outlive the texture or be taken for a new texture at the same address.
+class ITextureObserver {
+ public:
+  virtual void textureGone(const TDirect3DTexture2& texture) = 0;
+
+ protected:
+  ~ITextureObserver() = default;
+};
 
 class TDirect3DTexture2 {
  public:
@@ -27,6 +39,18 @@ class TDirect3DTexture2 {
   // Copies width * height texels, row by row from the top. Throws ERenderError when
   // a side is 0 or above kMaxSide or the span holds a different number of texels.
   TDirect3DTexture2(std::uint32_t width, std::uint32_t height, std::span<const std::uint32_t> argb);
+  // A copy is a new texture: its own identity, nobody watching it.
+  TDirect3DTexture2(const TDirect3DTexture2& other);
+  TDirect3DTexture2& operator=(const TDirect3DTexture2&) = delete;
+  // Tells every watcher that the texture goes away.
+  ~TDirect3DTexture2();
+
+  // Unique among all textures of this run, never reused.
+  std::uint64_t identity() const { return identity_; }
+
+  // Watching is idempotent; a watcher that goes away first must stop watching.
+  void watch(ITextureObserver* observer);
+  void unwatch(ITextureObserver* observer);
 
   std::uint32_t width() const { return width_; }
   std::uint32_t height() const { return height_; }
@@ -48,6 +72,9 @@ class TDirect3DTexture2 {
   // Grows with every change that affects how the texture draws, so a backend that
   // keeps a converted copy knows when to refresh it.
   std::uint64_t revision() const { return revision_; }
+  // Grows only when the picture itself changes (size or texels), so a copy on the
+  // graphics card is re-uploaded for new pixels and not for a new key.
+  std::uint64_t pictureRevision() const { return pictureRevision_; }
 
   // A 24-bit copy of the surface.
   Bitmap TextureToBitmap() const;
@@ -64,6 +91,9 @@ class TDirect3DTexture2 {
   bool transparent_ = false;
   std::uint32_t transparentColor_ = 0;
   std::uint64_t revision_ = 0;
+  std::uint64_t pictureRevision_ = 0;
+  std::uint64_t identity_;
+  std::vector<ITextureObserver*> observers_;
 };
 
 // A texture of the bitmap's size from its pixels (any format, palettes resolved,

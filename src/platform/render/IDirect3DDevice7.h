@@ -15,8 +15,9 @@
 //   bad arguments.
 //
 // Backends implement every method; the textures they are handed are the shared
-// TDirect3DTexture2 objects, which stay owned by the caller and must outlive their
-// binding (SetTexture(0, nullptr) unbinds).
+// TDirect3DTexture2 objects, which stay owned by the caller. A device watches the
+// textures it keeps anything of (see ITextureObserver): a texture destroyed while
+// bound is unbound, and nothing kept for it survives it.
 
 #include <cstdint>
 #include <span>
@@ -26,6 +27,9 @@
 namespace velorina {
 
 class TDirect3DTexture2;
+
+// Whether a device is made with a depth buffer.
+enum class DepthBuffer { None, Attached };
 
 class IDirect3DDevice7 {
  public:
@@ -57,8 +61,13 @@ class IDirect3DDevice7 {
                                   std::span<const D3DLVERTEX> vertices, std::uint32_t count,
                                   std::uint32_t flags) = 0;
 
+  // Shows the finished picture on the surface the device was made for. Refused
+  // (D3DERR_INVALIDCALL) inside a scene or when the device has no surface.
+  virtual D3DRESULT Present() = 0;
+
   // The render target: its size and a copy of the finished picture as 0xFFRRGGBB
-  // texels, row by row from the top (out must hold width * height entries).
+  // texels, row by row from the top (out must hold width * height entries). For
+  // screenshots and tests: a device on the graphics card reads its picture back.
   virtual std::uint32_t RenderTargetWidth() const = 0;
   virtual std::uint32_t RenderTargetHeight() const = 0;
   virtual bool HasDepthBuffer() const = 0;

@@ -29,20 +29,23 @@ std::vector<std::uint32_t> keyedTexels() {
   return t;
 }
 
+// The scene's calls are all valid between BeginScene and EndScene, so the answers
+// are not read; a device that refused one would show it in the picture, which the
+// golden test compares.
 void setSceneStates(IDirect3DDevice7& device) {
   const D3DVIEWPORT7 vp{0, 0, device.RenderTargetWidth(), device.RenderTargetHeight(), 0.0f, 1.0f};
-  device.SetViewport(vp);
-  device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix());
-  device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.25f, 0.05f));
-  device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_WORLD, translationMatrix(0.0f, -1.0f, 0.0f));
-  device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  device.SetTextureStageState(0, D3DTSS_COLOROP, d3dValue(D3DTEXTUREOP::D3DTOP_MODULATE));
-  device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_LINEAR));
-  device.SetTextureStageState(0, D3DTSS_MINFILTER, d3dValue(D3DTEXTUREMINFILTER::D3DTFN_LINEAR));
-  device.SetRenderState(D3DRENDERSTATE_SPECULARENABLE, 1);
-  device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1);
-  device.SetRenderState(D3DRENDERSTATE_LIGHTING, 0);
+  static_cast<void>(device.SetViewport(vp));
+  static_cast<void>(device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix()));
+  static_cast<void>(device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.25f, 0.05f)));
+  static_cast<void>(device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_WORLD, translationMatrix(0.0f, -1.0f, 0.0f)));
+  static_cast<void>(device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE));
+  static_cast<void>(device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE));
+  static_cast<void>(device.SetTextureStageState(0, D3DTSS_COLOROP, d3dValue(D3DTEXTUREOP::D3DTOP_MODULATE)));
+  static_cast<void>(device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_LINEAR)));
+  static_cast<void>(device.SetTextureStageState(0, D3DTSS_MINFILTER, d3dValue(D3DTEXTUREMINFILTER::D3DTFN_LINEAR)));
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATE_SPECULARENABLE, 1));
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1));
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATE_LIGHTING, 0));
 }
 
 }  // namespace
@@ -96,43 +99,43 @@ TestScene::TestScene() {
 void TestScene::draw(IDirect3DDevice7& device) {
   setSceneStates(device);
   const std::array<D3DRECT, 0> all{};
-  device.Clear(all, D3DCLEAR_TARGET | (device.HasDepthBuffer() ? D3DCLEAR_ZBUFFER : 0), 0xFF203040u, 1.0f, 0);
-  device.BeginScene();
+  static_cast<void>(device.Clear(all, D3DCLEAR_TARGET | (device.HasDepthBuffer() ? D3DCLEAR_ZBUFFER : 0), 0xFF203040u, 1.0f, 0));
+  static_cast<void>(device.BeginScene());
 
   // A floor that runs from behind the eye to the distance: clipped at the near plane.
-  device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
-  device.SetTexture(0, checker_.get());
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
+  static_cast<void>(device.SetTexture(0, checker_.get()));
   const std::array<D3DLVERTEX, 4> floor{vertex(-6, 0, -2, 0xFFFFFFFF, 0, 0), vertex(6, 0, -2, 0xFFFFFFFF, 6, 0),
                                         vertex(-6, 0, 14, 0xFF8080FF, 0, 8), vertex(6, 0, 14, 0xFFFF8080, 6, 8)};
-  device.DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, floor, 4, 0);
+  static_cast<void>(device.DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, floor, 4, 0));
 
   // A Gouraud-shaded pyramid with a specular highlight on one face.
-  device.SetTexture(0, nullptr);
-  device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_CCW));
+  static_cast<void>(device.SetTexture(0, nullptr));
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_CCW)));
   const std::array<D3DLVERTEX, 6> pyramid{
       vertex(-1.5f, 2.2f, 5, 0xFFFFFF00, 0, 0),      vertex(-2.5f, 0, 4, 0xFFFF0000, 0, 0, 0xFF808080),
       vertex(-0.5f, 0, 4, 0xFF00FF00, 0, 0),         vertex(-0.5f, 0, 6, 0xFF0000FF, 0, 0),
       vertex(-2.5f, 0, 6, 0xFFFF00FF, 0, 0),         vertex(-2.5f, 0, 4, 0xFFFF0000, 0, 0, 0xFF808080)};
-  device.DrawPrimitive(D3DPT_TRIANGLEFAN, D3DFVF_LVERTEX, pyramid, 6, 0);
+  static_cast<void>(device.DrawPrimitive(D3DPT_TRIANGLEFAN, D3DFVF_LVERTEX, pyramid, 6, 0));
 
   // A colour-keyed sign: only the diamond shows; black is see-through.
-  device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
-  device.SetTexture(0, keyed_.get());
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
+  static_cast<void>(device.SetTexture(0, keyed_.get()));
   const std::array<D3DLVERTEX, 4> sign{vertex(0.5f, 2.5f, 5, 0xFFFFFFFF, 0, 0), vertex(2.5f, 2.5f, 5, 0xFFFFFFFF, 1, 0),
                                        vertex(0.5f, 0.5f, 5, 0xFFFFFFFF, 0, 1), vertex(2.5f, 0.5f, 5, 0xFFFFFFFF, 1, 1)};
-  device.DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, sign, 4, 0);
+  static_cast<void>(device.DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, sign, 4, 0));
 
   // A glass pane blended the way the scene's masked objects are.
-  device.SetTexture(0, nullptr);
-  device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
-  device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_INVSRCCOLOR));
-  device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_SRCCOLOR));
+  static_cast<void>(device.SetTexture(0, nullptr));
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1));
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_INVSRCCOLOR)));
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_SRCCOLOR)));
   const std::array<D3DLVERTEX, 3> pane{vertex(-1.0f, 0.2f, 3, 0xFF40C0FF, 0, 0), vertex(1.2f, 0.2f, 3, 0xFF40C0FF, 0, 0),
                                        vertex(0.1f, 1.6f, 3, 0xFFC0FF40, 0, 0)};
-  device.DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, pane, 3, 0);
-  device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 0);
+  static_cast<void>(device.DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, pane, 3, 0));
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 0));
 
-  device.EndScene();
+  static_cast<void>(device.EndScene());
 }
 
 }  // namespace velorina

@@ -179,7 +179,8 @@ void TD3DPolygon::Prepare() {
 void TD3DPolygon::Draw() {
   IDirect3DDevice7* device = DXDraw_ != nullptr ? DXDraw_->D3DDevice7() : nullptr;
   if (device == nullptr) return;
-  device->SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_CULLMODE, cullModeValue(info_.CullMode));
+  // Any stored cull mode is accepted (an unknown one culls nothing): never refused.
+  static_cast<void>(device->SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_CULLMODE, cullModeValue(info_.CullMode)));
   DrawTimed(timing(), static_cast<D3DPRIMITIVETYPE>(info_.PrimitiveType), vertices_);
 }
 

@@ -69,14 +69,15 @@ void TD3DQuadrAngle::Draw() {
   IDirect3DDevice7* device = DXDraw_ != nullptr ? DXDraw_->D3DDevice7() : nullptr;
   if (device == nullptr) return;
   const D3DCULL cull = (info_.Flags & 1) ? D3DCULL::D3DCULL_NONE : D3DCULL::D3DCULL_CCW;
-  device->SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_CULLMODE, d3dValue(cull));
+  // Refused calls change nothing; the frame goes on without this quadrangle's effect.
+  static_cast<void>(device->SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_CULLMODE, d3dValue(cull)));
   const bool keyed = info_.Transparent && Texture_ != nullptr;
   if (keyed) {
     Texture_->SetColorKey(0);
     Texture_->SetTransparent(true);
   }
-  device->SetTexture(0, Texture_);
-  device->DrawPrimitive(D3DPRIMITIVETYPE::D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, vertices_, 4, 0);
+  static_cast<void>(device->SetTexture(0, Texture_));
+  static_cast<void>(device->DrawPrimitive(D3DPRIMITIVETYPE::D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, vertices_, 4, 0));
   if (keyed) Texture_->SetTransparent(false);
 }
 

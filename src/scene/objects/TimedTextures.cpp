@@ -13,13 +13,15 @@ namespace {
 constexpr std::uint8_t kFirstMaskedMode = 16;
 const TexturePair kNoPair{};
 
+// A refused device call leaves the device as it was and the object is drawn
+// without that effect: the answers are not acted on (see the scene's Frame).
 void setBlend(IDirect3DDevice7& device, D3DBLEND source, D3DBLEND dest) {
-  device.SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_SRCBLEND, d3dValue(source));
-  device.SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_DESTBLEND, d3dValue(dest));
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_SRCBLEND, d3dValue(source)));
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_DESTBLEND, d3dValue(dest)));
 }
 
 void setAlphaBlending(IDirect3DDevice7& device, bool on) {
-  device.SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_ALPHABLENDENABLE, on ? 1u : 0u);
+  static_cast<void>(device.SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_ALPHABLENDENABLE, on ? 1u : 0u));
 }
 
 }  // namespace
@@ -55,9 +57,9 @@ void TTimedTextures::DrawTimed(IDirect3DDevice7& device, const FrameTiming& timi
                                TDirect3DTexture2* texture, TextureOrigin origin, D3DPRIMITIVETYPE type,
                                std::span<const D3DLVERTEX> vertices) const {
   const auto count = static_cast<std::uint32_t>(vertices.size());
-  auto draw = [&] { device.DrawPrimitive(type, D3DFVF_LVERTEX, vertices, count, 0); };
+  auto draw = [&] { static_cast<void>(device.DrawPrimitive(type, D3DFVF_LVERTEX, vertices, count, 0)); };
   if (timing.BlendMode == 0 || origin == TextureOrigin::OwnColour) {
-    device.SetTexture(0, texture);
+    static_cast<void>(device.SetTexture(0, texture));
     draw();
     return;
   }
@@ -65,22 +67,22 @@ void TTimedTextures::DrawTimed(IDirect3DDevice7& device, const FrameTiming& timi
   if (timing.BlendMode < kFirstMaskedMode) {
     // Each pass adds the image over what lies behind it.
     setAlphaBlending(device, true);
-    device.SetTexture(0, pair.first);
+    static_cast<void>(device.SetTexture(0, pair.first));
     setBlend(device, D3DBLEND::D3DBLEND_INVSRCCOLOR, D3DBLEND::D3DBLEND_SRCCOLOR);
     for (std::uint8_t pass = 0; pass < timing.BlendMode; ++pass) draw();
   } else if (pair.second != pair.first) {
     // The mask darkens what lies behind the image's shape, then the image fills it.
     setAlphaBlending(device, true);
     setBlend(device, D3DBLEND::D3DBLEND_INVSRCCOLOR, D3DBLEND::D3DBLEND_SRCCOLOR);
-    device.SetTexture(0, pair.second);
+    static_cast<void>(device.SetTexture(0, pair.second));
     draw();
     setBlend(device, D3DBLEND::D3DBLEND_INVDESTCOLOR, D3DBLEND::D3DBLEND_INVSRCCOLOR);
-    device.SetTexture(0, pair.first);
+    static_cast<void>(device.SetTexture(0, pair.first));
     draw();
   } else {
     // An image that is its own mask: black texels are not drawn.
     if (pair.first != nullptr) pair.first->SetColorKey(0);
-    device.SetTexture(0, pair.first);
+    static_cast<void>(device.SetTexture(0, pair.first));
     draw();
   }
   setAlphaBlending(device, false);

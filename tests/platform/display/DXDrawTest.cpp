@@ -7,9 +7,12 @@
 
 #include "platform/display/DXDraw.h"
 #include "platform/display/offscreen/OffscreenPresenter.h"
+#include "support/ExpectOk.h"
 
 namespace velorina {
 namespace {
+
+using testing::expectOk;
 
 struct Fixture {
   Fixture() {
@@ -61,7 +64,7 @@ TEST(DXDraw, InitialiseRaisesBothEventsInOrderWhileItCannotDrawYet) {
 TEST(DXDraw, FlipPresentsTheDevicePicture) {
   Fixture f;
   f.draw->Initialize();
-  f.draw->D3DDevice7()->Clear({}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 1.0f, 0);
+  expectOk(f.draw->D3DDevice7()->Clear({}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 1.0f, 0));
   f.draw->Flip();
   ASSERT_EQ(f.presenter->presentedFrames(), 1u);
   EXPECT_EQ(f.presenter->frame().front(), 0xFF336699u);

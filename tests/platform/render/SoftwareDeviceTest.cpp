@@ -14,9 +14,12 @@
 #include "platform/render/RenderError.h"
 #include "platform/render/RenderTestSupport.h"
 #include "platform/render/TestScene.h"
+#include "support/ExpectOk.h"
 
 namespace velorina {
 namespace {
+
+using testing::expectOk;
 
 using testing::Canvas;
 using testing::vtx;
@@ -72,7 +75,7 @@ TEST(SoftwareDevice, RefusedCallsChangeNothing) {
   EXPECT_EQ(c.device.SetViewport({4, 0, 8, 8, 0, 1}), D3DRESULT::D3DERR_INVALIDCALL);
   EXPECT_EQ(c.device.SetViewport({0, 0, 0, 8, 0, 1}), D3DRESULT::D3DERR_INVALIDCALL);
   EXPECT_EQ(c.device.Clear({}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFFFFFF, 1, 0), D3DRESULT::D3DERR_INVALIDCALL);
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   EXPECT_EQ(countPixels(c.pixels(), kBlack), 64u);
   EXPECT_THROW(SoftwareDevice(0, 10, DepthBuffer::None), ERenderError);
   EXPECT_THROW(SoftwareDevice(10, SoftwareDevice::kMaxSide + 1, DepthBuffer::None), ERenderError);
@@ -83,19 +86,19 @@ TEST(SoftwareDevice, SharedEdgesCoverEveryPixelExactlyOnce) {
   // centres, so the top-left rule must give exactly the 16 x 16 pixels from (0, 0).
   Canvas c(20, 20);
   c.clear(kBlack);
-  c.device.SetViewport({0, 0, 16, 16, 0, 1});
-  c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
-  c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
-  c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
-  c.device.SetRenderState(D3DRENDERSTATE_ZFUNC, d3dValue(D3DCMPFUNC::D3DCMP_ALWAYS));
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
-  c.device.BeginScene();
+  expectOk(c.device.SetViewport({0, 0, 16, 16, 0, 1}));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE)));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE)));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ZFUNC, d3dValue(D3DCMPFUNC::D3DCMP_ALWAYS)));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
+  expectOk(c.device.BeginScene());
   // A fan of four triangles around the centre, plus the two halves of a strip.
   c.draw(D3DPT_TRIANGLEFAN, std::array{vtx(0.1f, -0.2f, 0.5f, 0xFF202020), vtx(-1, 1, 0.5f, 0xFF202020),
                                        vtx(1, 1, 0.5f, 0xFF202020), vtx(1, -1, 0.5f, 0xFF202020),
                                        vtx(-1, -1, 0.5f, 0xFF202020), vtx(-1, 1, 0.5f, 0xFF202020)});
   c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFF101010));
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   const auto px = c.pixels();
   for (std::uint32_t y = 0; y < 20; ++y) {
     for (std::uint32_t x = 0; x < 20; ++x) {
@@ -110,12 +113,12 @@ TEST(SoftwareDevice, FansAroundAnyInnerPointCoverTheSquareExactlyOnce) {
   // two fan triangles runs at a different slope, and every sample must still
   // belong to exactly one triangle.
   Canvas c(24, 24);
-  c.device.SetViewport({2, 3, 19, 17, 0, 1});
-  c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
-  c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
-  c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
-  c.device.SetRenderState(D3DRENDERSTATE_ZENABLE, 0);
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  expectOk(c.device.SetViewport({2, 3, 19, 17, 0, 1}));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE)));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE)));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ZENABLE, 0));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
   std::uint32_t seed = 12345;
   auto next = [&seed] {
     seed = seed * 1664525u + 1013904223u;
@@ -123,14 +126,14 @@ TEST(SoftwareDevice, FansAroundAnyInnerPointCoverTheSquareExactlyOnce) {
   };
   for (int round = 0; round < 40; ++round) {
     c.clear(kBlack);
-    c.device.BeginScene();
+    expectOk(c.device.BeginScene());
     const float cx = next(), cy = next(), ex = next() * 0.9f, ey = next() * 0.9f;
     const D3DCOLOR k = 0xFF010101;
     // Corners plus one extra point on the top edge, so edges meet at odd angles.
     c.draw(D3DPT_TRIANGLEFAN, std::array{vtx(cx, cy, 0.5f, k), vtx(-1, 1, 0.5f, k), vtx(ex, 1, 0.5f, k),
                                          vtx(1, 1, 0.5f, k), vtx(1, ey, 0.5f, k), vtx(1, -1, 0.5f, k),
                                          vtx(-1, -1, 0.5f, k), vtx(-1, 1, 0.5f, k)});
-    c.device.EndScene();
+    expectOk(c.device.EndScene());
     const auto px = c.pixels();
     // The quad runs from pixel centre 2 to 21 and from 3 to 20; the top-left rule
     // leaves out the right and bottom edges: exactly the viewport's 19 x 17 pixels.
@@ -142,48 +145,48 @@ TEST(SoftwareDevice, FansAroundAnyInnerPointCoverTheSquareExactlyOnce) {
 TEST(SoftwareDevice, StripsKeepTheirFirstTrianglesWinding) {
   Canvas c(16, 16);
   c.clear(kBlack);
-  c.device.BeginScene();
+  expectOk(c.device.BeginScene());
   // Clockwise first triangle: the default counter-clockwise culling keeps both halves.
   c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFFFFFF));
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   EXPECT_EQ(countPixels(c.pixels(), 0xFFFFFFFFu), 256u);
 
   c.clear(kBlack);
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_CW));
-  c.device.BeginScene();
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_CW)));
+  expectOk(c.device.BeginScene());
   c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFFFFFF));
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   EXPECT_EQ(countPixels(c.pixels(), kBlack), 256u);
 }
 
 TEST(SoftwareDevice, DepthCompareAndWriteEnableAreHonoured) {
   Canvas c(8, 8);
   c.clear(kBlack);
-  c.device.BeginScene();
+  expectOk(c.device.BeginScene());
   c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFF0000, 0.5f));
   c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFF00FF00, 0.5f));  // LESSEQUAL: equal depth passes
   EXPECT_EQ(c.pixel(3, 3), 0xFF00FF00u);
-  c.device.SetRenderState(D3DRENDERSTATE_ZFUNC, d3dValue(D3DCMPFUNC::D3DCMP_LESS));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ZFUNC, d3dValue(D3DCMPFUNC::D3DCMP_LESS)));
   c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFF0000FF, 0.5f));  // LESS: equal depth fails
   EXPECT_EQ(c.pixel(3, 3), 0xFF00FF00u);
-  c.device.SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, 0);
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, 0));
   c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFFFF00, 0.25f));  // drawn, depth kept at 0.5
   EXPECT_EQ(c.pixel(3, 3), 0xFFFFFF00u);
   c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFF00FFFF, 0.4f));
   EXPECT_EQ(c.pixel(3, 3), 0xFF00FFFFu);
-  c.device.SetRenderState(D3DRENDERSTATE_ZENABLE, 0);
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ZENABLE, 0));
   c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFFFFFF, 0.9f));  // no test at all
   EXPECT_EQ(c.pixel(3, 3), 0xFFFFFFFFu);
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
 }
 
 TEST(SoftwareDevice, UnusableGeometryDrawsNothingAndLeavesTheTargetIntact) {
   Canvas c(16, 16);
-  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.0f, 0.05f));
-  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix());
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
+  expectOk(c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.0f, 0.05f)));
+  expectOk(c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix()));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
   c.clear(kBlack);
-  c.device.BeginScene();
+  expectOk(c.device.BeginScene());
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(nan, 0, 2, 0xFFFFFFFF), vtx(1, 0, 2, 0xFFFFFFFF), vtx(0, 1, 2, 0xFFFFFFFF)});
@@ -194,14 +197,14 @@ TEST(SoftwareDevice, UnusableGeometryDrawsNothingAndLeavesTheTargetIntact) {
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(0, 0, 0.05f, 0xFFFFFFFF), vtx(0, 0, 0.05f, 0xFFFFFFFF), vtx(0, 0, 0.05f, 0xFFFFFFFF)});
   c.draw(D3DPT_LINELIST, std::array{vtx(nan, 0, 2, 0xFFFFFFFF), vtx(1, 0, 2, 0xFFFFFFFF)});
   c.draw(D3DPT_POINTLIST, std::array{vtx(0, 0, -1, 0xFFFFFFFF), vtx(inf, 0, 2, 0xFFFFFFFF)});
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   EXPECT_EQ(countPixels(c.pixels(), kBlack), 256u);
 
   // Coordinates far outside the screen are clipped, not wrapped around.
-  c.device.BeginScene();
+  expectOk(c.device.BeginScene());
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-1e5f, -1e5f, 2, 0xFFFFFFFF), vtx(1e5f, -1e5f, 2, 0xFFFFFFFF),
                                         vtx(0, 1e5f, 2, 0xFFFFFFFF)});
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   EXPECT_EQ(countPixels(c.pixels(), 0xFFFFFFFFu), 256u);
 }
 
@@ -210,14 +213,14 @@ TEST(SoftwareDevice, BilinearColourKeyNeverBleedsTheKeyColour) {
   const std::array<std::uint32_t, 4> texels{0xFFFF8000, 0xFF000000, 0xFFFF8000, 0xFFFF8000};
   TDirect3DTexture2 tex(2, 2, texels);
   tex.SetColorKey(0);
-  c.device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_LINEAR));
-  c.device.SetTextureStageState(0, D3DTSS_ADDRESS, d3dValue(D3DTEXTUREADDRESS::D3DTADDRESS_CLAMP));
-  c.device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1);
+  expectOk(c.device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_LINEAR)));
+  expectOk(c.device.SetTextureStageState(0, D3DTSS_ADDRESS, d3dValue(D3DTEXTUREADDRESS::D3DTADDRESS_CLAMP)));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1));
   c.clear(0xFF0000FF);
-  c.device.BeginScene();
-  c.device.SetTexture(0, &tex);
+  expectOk(c.device.BeginScene());
+  expectOk(c.device.SetTexture(0, &tex));
   c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFFFFFFFF));
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   const auto px = c.pixels();
   const std::size_t orange = countPixels(px, 0xFFFF8000u), blue = countPixels(px, 0xFF0000FFu);
   EXPECT_EQ(orange + blue, px.size()) << "keyed texels must not darken their neighbours";
@@ -228,30 +231,30 @@ TEST(SoftwareDevice, BilinearColourKeyNeverBleedsTheKeyColour) {
 TEST(SoftwareDevice, BlendAndSpecularArithmetic) {
   Canvas c(4, 4);
   c.clear(0xFF404040);
-  c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
-  c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_INVSRCCOLOR));
-  c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_SRCCOLOR));
-  c.device.BeginScene();
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_INVSRCCOLOR)));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_SRCCOLOR)));
+  expectOk(c.device.BeginScene());
   c.draw(D3DPT_TRIANGLESTRIP, fullQuad(0xFF808080));
   // 128 * (255 - 128) / 255 + 64 * 128 / 255 = 63.75 + 32.13
   EXPECT_EQ(c.pixel(1, 1), 0xFF606060u);
-  c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 0);
-  c.device.SetRenderState(D3DRENDERSTATE_SPECULARENABLE, 1);
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 0));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_SPECULARENABLE, 1));
   auto quad = fullQuad(0xFFC08040);
   for (auto& v : quad) v.specular = 0xFF808080;
   c.draw(D3DPT_TRIANGLESTRIP, quad);
   EXPECT_EQ(c.pixel(1, 1), 0xFFFFFFC0u);  // added and saturated, never wrapped
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
 }
 
 TEST(SoftwareDevice, FlatShadingTakesTheFirstVertexColour) {
   Canvas c(8, 8);
-  c.device.SetRenderState(D3DRENDERSTATE_SHADEMODE, d3dValue(D3DSHADEMODE::D3DSHADE_FLAT));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_SHADEMODE, d3dValue(D3DSHADEMODE::D3DSHADE_FLAT)));
   c.clear(kBlack);
-  c.device.BeginScene();
+  expectOk(c.device.BeginScene());
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-1, 1, 0.5f, 0xFF102030), vtx(1, 1, 0.5f, 0xFFFFFFFF),
                                         vtx(-1, -1, 0.5f, 0xFF00FF00)});
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   const auto px = c.pixels();
   EXPECT_EQ(countPixels(px, 0xFF102030u) + countPixels(px, kBlack), px.size());
   EXPECT_GT(countPixels(px, 0xFF102030u), 20u);
@@ -260,25 +263,25 @@ TEST(SoftwareDevice, FlatShadingTakesTheFirstVertexColour) {
 TEST(SoftwareDevice, SwitchingAntialiasingKeepsThePicture) {
   Canvas c(16, 16);
   c.clear(kBlack);
-  c.device.BeginScene();
+  expectOk(c.device.BeginScene());
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-1, 1, 0.5f, 0xFFFF0000), vtx(1, 1, 0.5f, 0xFF00FF00),
                                         vtx(-1, -1, 0.5f, 0xFF0000FF)});
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   const auto before = c.pixels();
-  c.device.SetRenderState(D3DRENDERSTATE_ANTIALIAS, d3dValue(D3DANTIALIASMODE::D3DANTIALIAS_SORTINDEPENDENT));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ANTIALIAS, d3dValue(D3DANTIALIASMODE::D3DANTIALIAS_SORTINDEPENDENT)));
   EXPECT_EQ(c.pixels(), before);
-  c.device.SetRenderState(D3DRENDERSTATE_ANTIALIAS, d3dValue(D3DANTIALIASMODE::D3DANTIALIAS_NONE));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_ANTIALIAS, d3dValue(D3DANTIALIASMODE::D3DANTIALIAS_NONE)));
   EXPECT_EQ(c.pixels(), before);
 }
 
 TEST(SoftwareDevice, PointsLandOnPixelCentres) {
   Canvas c(8, 8);
-  c.device.SetViewport({0, 0, 4, 4, 0, 1});
+  expectOk(c.device.SetViewport({0, 0, 4, 4, 0, 1}));
   c.clear(kBlack);
-  c.device.BeginScene();
+  expectOk(c.device.BeginScene());
   // x = -1 is the centre of the viewport's first pixel; y = 1 of its top row.
   c.draw(D3DPT_POINTLIST, std::array{vtx(-1, 1, 0.5f, 0xFFFFFFFF), vtx(0, 0, 0.5f, 0xFFFF0000)});
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   EXPECT_EQ(c.pixel(0, 0), 0xFFFFFFFFu);
   EXPECT_EQ(c.pixel(2, 2), 0xFFFF0000u);
   EXPECT_EQ(countPixels(c.pixels(), kBlack), 62u);
@@ -298,30 +301,30 @@ std::vector<std::uint32_t> perspectiveFloor(D3DTEXTUREMAGFILTER filter, bool gen
   for (std::size_t i = 0; i < texels.size(); i += 7) texels[i] = 0xFF000000u;
   TDirect3DTexture2 tex(16, 16, texels);
   tex.SetColorKey(0);
-  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.15f, 0.05f));
-  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix());
-  c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_WORLD, translationMatrix(0.3f, -1, 0));
-  c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
-  c.device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1);
-  c.device.SetRenderState(D3DRENDERSTATE_SPECULARENABLE, 1);
-  c.device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  c.device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(filter));
-  c.device.SetTextureStageState(0, D3DTSS_MINFILTER, d3dValue(filter));
+  expectOk(c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_VIEW, sceneViewMatrix(0.15f, 0.05f)));
+  expectOk(c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, sceneProjectionMatrix()));
+  expectOk(c.device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_WORLD, translationMatrix(0.3f, -1, 0)));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1));
+  expectOk(c.device.SetRenderState(D3DRENDERSTATE_SPECULARENABLE, 1));
+  expectOk(c.device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE));
+  expectOk(c.device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(filter)));
+  expectOk(c.device.SetTextureStageState(0, D3DTSS_MINFILTER, d3dValue(filter)));
   if (generalPath) {
-    c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
-    c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
-    c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_ZERO));
+    expectOk(c.device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1));
+    expectOk(c.device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE)));
+    expectOk(c.device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_ZERO)));
   }
   c.clear(0xFF102030);
-  c.device.BeginScene();
-  c.device.SetTexture(0, &tex);
+  expectOk(c.device.BeginScene());
+  expectOk(c.device.SetTexture(0, &tex));
   c.draw(D3DPT_TRIANGLESTRIP, std::array{vtx(-4, 0, 0.3f, 0xFFFF8040, -0.3f, 0, 0xFF000000),
                                          vtx(4, 0, 0.3f, 0xFF40FF80, 5.2f, 0, 0xFF202000),
                                          vtx(-4, 0, 12, 0xFF8040FF, 0, 7.7f, 0xFF000040),
                                          vtx(4, 0, 12, 0xFFFFFFFF, 5.2f, 7.7f, 0xFF404040)});
   c.draw(D3DPT_TRIANGLELIST, std::array{vtx(-1, 0.2f, 2, 0xFFFFFFFF, 0.1f, 0.1f), vtx(1, 0.9f, 3, 0xFFC0C0C0, 1.3f, 0.2f),
                                         vtx(0, 1.6f, 2.5f, 0xFF808080, 0.6f, 1.4f)});
-  c.device.EndScene();
+  expectOk(c.device.EndScene());
   return c.pixels();
 }
 
@@ -348,11 +351,11 @@ namespace {
 TEST(SoftwareDevice, PictureDoesNotDependOnTheNumberOfThreads) {
   auto draw = [](unsigned threads, D3DANTIALIASMODE antialias) {
     SoftwareDevice device(200, 150, DepthBuffer::Attached, threads);
-    device.SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_ANTIALIAS, d3dValue(antialias));
+    expectOk(device.SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_ANTIALIAS, d3dValue(antialias)));
     TestScene scene;
     scene.draw(device);
     std::vector<std::uint32_t> px(200 * 150);
-    device.ReadRenderTarget(px);
+    expectOk(device.ReadRenderTarget(px));
     return px;
   };
   for (const auto aa : {D3DANTIALIASMODE::D3DANTIALIAS_NONE, D3DANTIALIASMODE::D3DANTIALIAS_SORTINDEPENDENT}) {
@@ -373,17 +376,17 @@ namespace {
 TEST(SoftwareDevice, LargeClearsCoverExactlyTheirRectangles) {
   for (const unsigned threads : {1u, 2u, 3u, 8u}) {
     SoftwareDevice device(400, 301, DepthBuffer::Attached, threads);
-    device.Clear({}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 0.25f, 0);
+    expectOk(device.Clear({}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 0.25f, 0));
     const std::array<D3DRECT, 2> rects{D3DRECT{7, 3, 391, 297}, D3DRECT{-50, 150, 20, 1000}};
-    device.Clear(rects, D3DCLEAR_TARGET, 0x00123456u, 1.0f, 0);
+    expectOk(device.Clear(rects, D3DCLEAR_TARGET, 0x00123456u, 1.0f, 0));
     // The depth left by the first clear decides what a quad at depth 0.5 covers: nothing.
-    device.BeginScene();
+    expectOk(device.BeginScene());
     const auto quad = std::array{testing::vtx(-1, 1, 0.5f, 0xFFFFFFFF), testing::vtx(1, 1, 0.5f, 0xFFFFFFFF),
                                  testing::vtx(-1, -1, 0.5f, 0xFFFFFFFF), testing::vtx(1, -1, 0.5f, 0xFFFFFFFF)};
-    device.DrawPrimitive(D3DPRIMITIVETYPE::D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, quad, 4, 0);
-    device.EndScene();
+    expectOk(device.DrawPrimitive(D3DPRIMITIVETYPE::D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, quad, 4, 0));
+    expectOk(device.EndScene());
     std::vector<std::uint32_t> px(400 * 301);
-    device.ReadRenderTarget(px);
+    expectOk(device.ReadRenderTarget(px));
     std::size_t wrong = 0;
     for (std::int32_t y = 0; y < 301; ++y) {
       for (std::int32_t x = 0; x < 400; ++x) {
@@ -430,20 +433,20 @@ std::vector<std::uint32_t> drawLarge(unsigned threads, D3DPRIMITIVETYPE type, D3
   const std::vector<std::uint32_t> texels = {0xFFFFFFFF, 0xFF000000, 0xFF808080, 0xFFFFFFFF};
   TDirect3DTexture2 texture(2, 2, texels);
   texture.SetColorKey(0);
-  device.SetTexture(0, &texture);
-  device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1);
-  device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE));
-  device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, destBlend != D3DBLEND::D3DBLEND_ZERO ? 1 : 0);
-  device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_SRCALPHA));
-  device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(destBlend));
-  device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_LINEAR));
-  device.Clear({}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0);
-  device.BeginScene();
-  device.DrawPrimitive(type, D3DFVF_LVERTEX, vertices, std::uint32_t(vertices.size()), 0);
-  device.EndScene();
+  expectOk(device.SetTexture(0, &texture));
+  expectOk(device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1));
+  expectOk(device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_NONE)));
+  expectOk(device.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, destBlend != D3DBLEND::D3DBLEND_ZERO ? 1 : 0));
+  expectOk(device.SetRenderState(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_SRCALPHA)));
+  expectOk(device.SetRenderState(D3DRENDERSTATE_DESTBLEND, d3dValue(destBlend)));
+  expectOk(device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE));
+  expectOk(device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_LINEAR)));
+  expectOk(device.Clear({}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0));
+  expectOk(device.BeginScene());
+  expectOk(device.DrawPrimitive(type, D3DFVF_LVERTEX, vertices, std::uint32_t(vertices.size()), 0));
+  expectOk(device.EndScene());
   std::vector<std::uint32_t> px(kSide * kSide);
-  device.ReadRenderTarget(px);
+  expectOk(device.ReadRenderTarget(px));
   return px;
 }
 

@@ -11,9 +11,12 @@
 #include "platform/render/Direct3DTexture2.h"
 #include "scene/objects/Polygon.h"
 #include "support/GoldenImage.h"
+#include "support/ExpectOk.h"
 
 namespace velorina {
 namespace {
+
+using testing::expectOk;
 
 constexpr std::uint32_t kWidth = 160, kHeight = 120;
 constexpr float kDepth = 4;
@@ -58,20 +61,20 @@ TD3DPolygonInfo hexagon(float cx, float cy, float radius) {
 
 void setUpDevice(IDirect3DDevice7& device) {
   using enum D3DTEXTURESTAGESTATETYPE;
-  device.SetViewport(D3DVIEWPORT7{0, 0, kWidth, kHeight, 0.0f, 1.0f});
+  expectOk(device.SetViewport(D3DVIEWPORT7{0, 0, kWidth, kHeight, 0.0f, 1.0f}));
   D3DMATRIX projection;  // a 90-degree view up and down, 4:3, depth from z = 1
   projection._11 = 0.75f;
   projection._22 = 1;
   projection._33 = 1;
   projection._34 = 1;
   projection._43 = -1;
-  device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, projection);
-  device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  device.SetTextureStageState(0, D3DTSS_COLOROP, d3dValue(D3DTEXTUREOP::D3DTOP_MODULATE));
-  device.SetTextureStageState(0, D3DTSS_MINFILTER, d3dValue(D3DTEXTUREMINFILTER::D3DTFN_POINT));
-  device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_POINT));
-  device.SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_COLORKEYENABLE, 1);
+  expectOk(device.SetTransform(D3DTRANSFORMSTATETYPE::D3DTRANSFORMSTATE_PROJECTION, projection));
+  expectOk(device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE));
+  expectOk(device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE));
+  expectOk(device.SetTextureStageState(0, D3DTSS_COLOROP, d3dValue(D3DTEXTUREOP::D3DTOP_MODULATE)));
+  expectOk(device.SetTextureStageState(0, D3DTSS_MINFILTER, d3dValue(D3DTEXTUREMINFILTER::D3DTFN_POINT)));
+  expectOk(device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_POINT)));
+  expectOk(device.SetRenderState(D3DRENDERSTATETYPE::D3DRENDERSTATE_COLORKEYENABLE, 1));
 }
 
 // Top row: a checkered fan; a grey square half covered by an added gradient
@@ -108,12 +111,12 @@ TEST(PolygonGolden, FanBlendedStripMaskedAndKeyedImages) {
   add(TTexturePairs{}, square(-0.3f, -2.0f, 1.2f, 0xC06020, 0));
   add(pairOf(&keyed, &keyed), square(0.5f, -2.4f, 1.2f, 0xFFFFFF, 16));
 
-  device.BeginScene();
-  device.Clear({}, D3DCLEAR_TARGET, 0xFF202830u, 1.0f, 0);
+  expectOk(device.BeginScene());
+  expectOk(device.Clear({}, D3DCLEAR_TARGET, 0xFF202830u, 1.0f, 0));
   for (const auto& p : polygons) p->Draw();
-  device.EndScene();
+  expectOk(device.EndScene());
   std::vector<std::uint32_t> pixels(kWidth * kHeight);
-  device.ReadRenderTarget(pixels);
+  expectOk(device.ReadRenderTarget(pixels));
   EXPECT_TRUE(testing::matchesGoldenIn("scene/objects/golden", "polygons_fan_blend_mask_key", kWidth, kHeight, pixels));
 }
 

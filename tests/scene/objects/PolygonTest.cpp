@@ -26,7 +26,7 @@ constexpr std::int32_t kList = 4, kStrip = 5, kFan = 6;
 // A display whose device writes down what it is asked to do.
 struct RecordingDisplay {
   RecordingDevice* device = nullptr;
-  DXDraw display{std::make_unique<OffscreenPresenter>(), [this](std::uint32_t, std::uint32_t, DepthBuffer) {
+  DXDraw display{std::make_unique<OffscreenPresenter>(), [this](IRenderSurface&, std::uint32_t, std::uint32_t, DepthBuffer) {
                    auto d = std::make_unique<RecordingDevice>();
                    device = d.get();
                    return d;

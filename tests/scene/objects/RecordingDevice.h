@@ -78,6 +78,7 @@ class RecordingDevice final : public IDirect3DDevice7 {
   std::uint32_t RenderTargetHeight() const override { return 0; }
   bool HasDepthBuffer() const override { return false; }
   D3DRESULT ReadRenderTarget(std::span<std::uint32_t>) override { return D3DRESULT::D3D_OK; }
+  D3DRESULT Present() override { return D3DRESULT::D3D_OK; }
 };
 
 }  // namespace velorina::testing

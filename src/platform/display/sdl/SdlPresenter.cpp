@@ -36,11 +36,33 @@ void SdlPresenter::open(const PresenterConfig& config) {
   }
   const Uint32 flags =
       SDL_WINDOW_HIDDEN | (full ? SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE);
+  if (config.openGl && openGlWindow(x, y, w, h, flags)) return;
   window_ = SDL_CreateWindow(config.title.c_str(), x, y, w, h, flags);
   if (window_ == nullptr) {
     close();
     fail("Cannot create the window");
   }
+  openRenderer();
+}
+
+bool SdlPresenter::openGlWindow(int x, int y, int w, int h, Uint32 flags) {
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);  // the device draws into buffers of its own
+  window_ = SDL_CreateWindow(config_.title.c_str(), x, y, w, h, flags | SDL_WINDOW_OPENGL);
+  if (window_ != nullptr) glContext_ = SDL_GL_CreateContext(window_);
+  if (glContext_ == nullptr) {
+    if (window_ != nullptr) SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    return false;
+  }
+  SDL_GL_SetSwapInterval(1);
+  return true;
+}
+
+void SdlPresenter::openRenderer() {
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
   if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (renderer_ == nullptr) {
@@ -48,17 +70,29 @@ void SdlPresenter::open(const PresenterConfig& config) {
     fail("Cannot create the renderer");
   }
   // Letterboxing: the frame keeps its aspect and is centred in the window.
-  SDL_RenderSetLogicalSize(renderer_, int(config.width), int(config.height));
+  SDL_RenderSetLogicalSize(renderer_, int(config_.width), int(config_.height));
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, int(config.width),
-                               int(config.height));
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, int(config_.width),
+                               int(config_.height));
   if (texture_ == nullptr) {
     close();
     fail("Cannot create the frame texture");
   }
 }
 
+void SdlPresenter::makeCurrent() { SDL_GL_MakeCurrent(window_, glContext_); }
+
+void SdlPresenter::swapBuffers() { SDL_GL_SwapWindow(window_); }
+
+IGlWindow::Size SdlPresenter::drawableSize() const {
+  int w = 0, h = 0;
+  SDL_GL_GetDrawableSize(window_, &w, &h);
+  return {std::uint32_t(w > 0 ? w : 0), std::uint32_t(h > 0 ? h : 0)};
+}
+
 void SdlPresenter::close() {
+  if (glContext_ != nullptr) SDL_GL_DeleteContext(glContext_);
+  glContext_ = nullptr;
   if (texture_ != nullptr) SDL_DestroyTexture(texture_);
   if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
@@ -70,6 +104,14 @@ void SdlPresenter::close() {
 }
 
 void SdlPresenter::present(std::span<const std::uint32_t> frame) {
+  // An OpenGL window whose device fell back to the CPU shows pixels after all.
+  if (renderer_ == nullptr && window_ != nullptr) {
+    try {
+      openRenderer();
+    } catch (const EDisplayError&) {
+      return;
+    }
+  }
   if (texture_ == nullptr || frame.size() < std::size_t(config_.width) * config_.height) return;
   SDL_UpdateTexture(texture_, nullptr, frame.data(), int(config_.width * sizeof(std::uint32_t)));
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);

@@ -3,6 +3,9 @@
 // the frame stretched to fill it while keeping its aspect, centred between
 // black bars; windowed mode opens a resizable window of the frame's size, for
 // development. Presenting waits for the vertical blank when the driver can.
+// Asked for OpenGL, the window gets an OpenGL 3.3 core context that a device can
+// draw in (glWindow); when no such context can be made, the window shows frames
+// as pixels like any other.
 
 #include <SDL.h>
 
@@ -12,7 +15,7 @@
 
 namespace velorina {
 
-class SdlPresenter final : public IPresenter {
+class SdlPresenter final : public IPresenter, private IGlWindow {
  public:
   SdlPresenter() = default;
   ~SdlPresenter() override;
@@ -27,14 +30,21 @@ class SdlPresenter final : public IPresenter {
   void setVisible(bool visible) override;
   void setCursorVisible(bool visible) override;
   void focus() override;
+  IGlWindow* glWindow() override { return glContext_ != nullptr ? this : nullptr; }
 
  private:
   bool translate(const SDL_Event& in, DisplayEvent& out) const;
+  bool openGlWindow(int x, int y, int w, int h, Uint32 flags);
+  void openRenderer();
+  void makeCurrent() override;
+  void swapBuffers() override;
+  Size drawableSize() const override;
 
   bool videoStarted_ = false;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
+  SDL_GLContext glContext_ = nullptr;
   PresenterConfig config_;
 };
 

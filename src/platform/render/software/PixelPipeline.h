@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/render/D3DTypes.h"
+#include "platform/render/RenderStateBlock.h"
 
 namespace velorina::software {
 
@@ -17,8 +18,6 @@ struct PixelInput {
   float sr, sg, sb;
   float u, v;
 };
-
-enum class TextureFilter { Point, Bilinear };
 
 // Texture stage 0's texture as the device reads it.
 struct TextureSampler {

@@ -22,34 +22,6 @@ constexpr std::uint32_t kNonFinite = 1u << 31;  // outcode bit: the vertex canno
 constexpr std::uint32_t kSupersample = 2;       // samples per pixel side when antialiasing
 constexpr std::uint32_t kMaxSupersampledSide = 4096;
 
-// Stored worlds pass some states straight through; a value outside the published
-// set falls back to the device default rather than to undefined behaviour.
-template <class E>
-E decode(std::uint32_t value, E low, E high, E fallback) {
-  return (value >= d3dValue(low) && value <= d3dValue(high)) ? static_cast<E>(value) : fallback;
-}
-
-D3DCMPFUNC decodeCompare(std::uint32_t v, D3DCMPFUNC fallback) {
-  return decode(v, D3DCMPFUNC::D3DCMP_NEVER, D3DCMPFUNC::D3DCMP_ALWAYS, fallback);
-}
-
-D3DBLEND decodeBlend(std::uint32_t v, D3DBLEND fallback) {
-  return decode(v, D3DBLEND::D3DBLEND_ZERO, D3DBLEND::D3DBLEND_BOTHINVSRCALPHA, fallback);
-}
-
-D3DTEXTUREOP decodeOp(std::uint32_t v) {
-  return decode(v, D3DTEXTUREOP::D3DTOP_DISABLE, D3DTEXTUREOP::D3DTOP_ADDSMOOTH, D3DTEXTUREOP::D3DTOP_DISABLE);
-}
-
-D3DTEXTUREADDRESS decodeAddress(std::uint32_t v) {
-  return decode(v, D3DTEXTUREADDRESS::D3DTADDRESS_WRAP, D3DTEXTUREADDRESS::D3DTADDRESS_BORDER,
-                D3DTEXTUREADDRESS::D3DTADDRESS_WRAP);
-}
-
-// Point for POINT and for values outside the set; every other filter samples bilinearly.
-TextureFilter decodeFilter(std::uint32_t v) { return (v >= 2 && v <= 5) ? TextureFilter::Bilinear : TextureFilter::Point; }
-
-bool readsTexture(std::uint32_t arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; }
 
 float channelOf(D3DCOLOR c, int shift) { return float((c >> shift) & 0xFF); }
 
@@ -78,46 +50,26 @@ SoftwareDevice::SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthB
                                                   std::to_string(height) + " is outside 1 .. " +
                                                   std::to_string(kMaxSide)))
                   : width,
-              height, depth == DepthBuffer::Attached) {
+              height, depth == DepthBuffer::Attached),
+      states_(depth == DepthBuffer::Attached) {
   viewport_ = {0, 0, width, height, 0.0f, 1.0f};
-  resetStates();
   if (threads == 0) threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
   workers_ = std::make_unique<WorkerThreads>(threads);
   threadRasterizers_.resize(threads);
 }
 
-void SoftwareDevice::resetStates() {
-  renderStates_.fill(0);
-  auto set = [this](D3DRENDERSTATETYPE s, std::uint32_t v) { renderStates_[d3dValue(s)] = v; };
-  set(D3DRENDERSTATE_ANTIALIAS, d3dValue(D3DANTIALIASMODE::D3DANTIALIAS_NONE));
-  set(D3DRENDERSTATE_TEXTUREPERSPECTIVE, 1);
-  set(D3DRENDERSTATE_ZENABLE, target_.hasDepth() ? 1 : 0);
-  set(D3DRENDERSTATE_FILLMODE, d3dValue(D3DFILLMODE::D3DFILL_SOLID));
-  set(D3DRENDERSTATE_SHADEMODE, d3dValue(D3DSHADEMODE::D3DSHADE_GOURAUD));
-  set(D3DRENDERSTATE_ZWRITEENABLE, 1);
-  set(D3DRENDERSTATE_SRCBLEND, d3dValue(D3DBLEND::D3DBLEND_ONE));
-  set(D3DRENDERSTATE_DESTBLEND, d3dValue(D3DBLEND::D3DBLEND_ZERO));
-  set(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_CCW));
-  set(D3DRENDERSTATE_ZFUNC, d3dValue(D3DCMPFUNC::D3DCMP_LESSEQUAL));
-  set(D3DRENDERSTATE_ALPHAFUNC, d3dValue(D3DCMPFUNC::D3DCMP_ALWAYS));
-  set(D3DRENDERSTATE_TEXTUREFACTOR, 0xFFFFFFFFu);
-  set(D3DRENDERSTATE_CLIPPING, 1);
-  set(D3DRENDERSTATE_LIGHTING, 1);
+SoftwareDevice::SoftwareDevice(IRenderSurface& surface, std::uint32_t width, std::uint32_t height, DepthBuffer depth,
+                               unsigned threads)
+    : SoftwareDevice(width, height, depth, threads) {
+  surface_ = &surface;
+}
 
-  stageStates_.fill(0);
-  auto tss = [this](D3DTEXTURESTAGESTATETYPE s, std::uint32_t v) { stageStates_[d3dValue(s)] = v; };
-  tss(D3DTSS_COLOROP, d3dValue(D3DTEXTUREOP::D3DTOP_MODULATE));
-  tss(D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  tss(D3DTSS_COLORARG2, D3DTA_CURRENT);
-  tss(D3DTSS_ALPHAOP, d3dValue(D3DTEXTUREOP::D3DTOP_SELECTARG1));
-  tss(D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  tss(D3DTSS_ALPHAARG2, D3DTA_CURRENT);
-  tss(D3DTSS_ADDRESS, d3dValue(D3DTEXTUREADDRESS::D3DTADDRESS_WRAP));
-  tss(D3DTSS_ADDRESSU, d3dValue(D3DTEXTUREADDRESS::D3DTADDRESS_WRAP));
-  tss(D3DTSS_ADDRESSV, d3dValue(D3DTEXTUREADDRESS::D3DTADDRESS_WRAP));
-  tss(D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_POINT));
-  tss(D3DTSS_MINFILTER, d3dValue(D3DTEXTUREMINFILTER::D3DTFN_POINT));
-  tss(D3DTSS_MIPFILTER, d3dValue(D3DTEXTUREMIPFILTER::D3DTFP_NONE));
+SoftwareDevice::~SoftwareDevice() {
+  if (texture_ != nullptr) texture_->unwatch(this);
+}
+
+void SoftwareDevice::textureGone(const TDirect3DTexture2& texture) {
+  if (texture_ == &texture) texture_ = nullptr;
 }
 
 D3DRESULT SoftwareDevice::SetViewport(const D3DVIEWPORT7& vp) {
@@ -157,37 +109,24 @@ D3DMATRIX SoftwareDevice::GetTransform(D3DTRANSFORMSTATETYPE which) const {
 }
 
 D3DRESULT SoftwareDevice::SetRenderState(D3DRENDERSTATETYPE state, std::uint32_t value) {
-  const auto index = d3dValue(state);
-  if (index >= kRenderStateCount) return D3DRESULT::D3DERR_INVALIDCALL;
-  renderStates_[index] = value;
+  const D3DRESULT result = states_.setRenderState(state, value);
   if (state == D3DRENDERSTATE_ANTIALIAS) applyAntialias();
-  return D3DRESULT::D3D_OK;
+  return result;
 }
 
-std::uint32_t SoftwareDevice::GetRenderState(D3DRENDERSTATETYPE state) const {
-  const auto index = d3dValue(state);
-  return index < kRenderStateCount ? renderStates_[index] : 0;
-}
+std::uint32_t SoftwareDevice::GetRenderState(D3DRENDERSTATETYPE state) const { return states_.renderState(state); }
 
 D3DRESULT SoftwareDevice::SetTextureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE state,
                                                std::uint32_t value) {
-  const auto index = d3dValue(state);
-  if (stage != 0 || index >= kStageStateCount) return D3DRESULT::D3DERR_INVALIDCALL;
-  stageStates_[index] = value;
-  if (state == D3DTSS_ADDRESS) {
-    stageStates_[d3dValue(D3DTSS_ADDRESSU)] = value;
-    stageStates_[d3dValue(D3DTSS_ADDRESSV)] = value;
-  }
-  return D3DRESULT::D3D_OK;
+  return states_.setStageState(stage, state, value);
 }
 
 std::uint32_t SoftwareDevice::GetTextureStageState(std::uint32_t stage, D3DTEXTURESTAGESTATETYPE state) const {
-  const auto index = d3dValue(state);
-  return (stage == 0 && index < kStageStateCount) ? stageStates_[index] : 0;
+  return states_.stageState(stage, state);
 }
 
 void SoftwareDevice::applyAntialias() {
-  const bool on = renderStates_[d3dValue(D3DRENDERSTATE_ANTIALIAS)] != 0;
+  const bool on = states_.states().antialias != D3DANTIALIASMODE::D3DANTIALIAS_NONE;
   const bool fits = target_.width() <= kMaxSupersampledSide && target_.height() <= kMaxSupersampledSide;
   target_.setScale(on && fits ? kSupersample : 1);
 }
@@ -252,13 +191,24 @@ D3DRESULT SoftwareDevice::EndScene() {
 
 D3DRESULT SoftwareDevice::SetTexture(std::uint32_t stage, TDirect3DTexture2* texture) {
   if (stage != 0) return D3DRESULT::D3DERR_INVALIDCALL;
+  if (texture == texture_) return D3DRESULT::D3D_OK;
+  if (texture_ != nullptr) texture_->unwatch(this);
   texture_ = texture;
+  if (texture_ != nullptr) texture_->watch(this);
   return D3DRESULT::D3D_OK;
 }
 
 D3DRESULT SoftwareDevice::ReadRenderTarget(std::span<std::uint32_t> out) {
   if (out.size() < std::size_t(target_.width()) * target_.height()) return D3DRESULT::D3DERR_INVALIDCALL;
   target_.resolve(out);
+  return D3DRESULT::D3D_OK;
+}
+
+D3DRESULT SoftwareDevice::Present() {
+  if (surface_ == nullptr || inScene_) return D3DRESULT::D3DERR_INVALIDCALL;
+  presented_.resize(std::size_t(target_.width()) * target_.height());
+  target_.resolve(presented_);
+  surface_->present(presented_);
   return D3DRESULT::D3D_OK;
 }
 
@@ -269,41 +219,33 @@ void SoftwareDevice::updateTransform() {
 }
 
 void SoftwareDevice::preparePipeline(PixelPipeline& p) const {
-  auto rs = [this](D3DRENDERSTATETYPE s) { return renderStates_[d3dValue(s)]; };
-  auto tss = [this](D3DTEXTURESTAGESTATETYPE s) { return stageStates_[d3dValue(s)]; };
-
-  p.color = {tss(D3DTSS_COLORARG1), tss(D3DTSS_COLORARG2), decodeOp(tss(D3DTSS_COLOROP))};
-  p.alpha = {tss(D3DTSS_ALPHAARG1), tss(D3DTSS_ALPHAARG2), decodeOp(tss(D3DTSS_ALPHAOP))};
-  // A disabled colour operation disables the whole stage, alpha included.
-  if (p.color.op == D3DTEXTUREOP::D3DTOP_DISABLE) p.alpha.op = D3DTEXTUREOP::D3DTOP_DISABLE;
-  const bool colorReads = p.color.op != D3DTEXTUREOP::D3DTOP_DISABLE &&
-                          (readsTexture(p.color.arg1) || readsTexture(p.color.arg2));
-  const bool alphaReads = p.alpha.op != D3DTEXTUREOP::D3DTOP_DISABLE &&
-                          (readsTexture(p.alpha.arg1) || readsTexture(p.alpha.arg2));
-  p.useTexture = texture_ != nullptr && (colorReads || alphaReads);
+  const RenderStates& rs = states_.states();
+  p.color = {rs.color.arg1, rs.color.arg2, rs.color.op};
+  p.alpha = {rs.alpha.arg1, rs.alpha.arg2, rs.alpha.op};
+  p.useTexture = texture_ != nullptr && rs.readsTexture();
   p.texture = {};
   if (texture_ != nullptr) {
     p.texture.texels = texture_->texels().data();
     p.texture.width = std::int32_t(texture_->width());
     p.texture.height = std::int32_t(texture_->height());
     const auto key = texture_->effectiveColorKey();
-    p.texture.hasKey = rs(D3DRENDERSTATE_COLORKEYENABLE) != 0 && key.has_value();
+    p.texture.hasKey = rs.colorKey && key.has_value();
     p.texture.keyRgb = key.value_or(0);
-    p.texture.addressU = decodeAddress(tss(D3DTSS_ADDRESSU));
-    p.texture.addressV = decodeAddress(tss(D3DTSS_ADDRESSV));
+    p.texture.addressU = rs.addressU;
+    p.texture.addressV = rs.addressV;
   }
-  p.filter = decodeFilter(tss(D3DTSS_MAGFILTER));
-  p.textureFactor = rs(D3DRENDERSTATE_TEXTUREFACTOR);
-  p.specular = rs(D3DRENDERSTATE_SPECULARENABLE) != 0;
-  p.alphaTest = rs(D3DRENDERSTATE_ALPHATESTENABLE) != 0;
-  p.alphaFunc = decodeCompare(rs(D3DRENDERSTATE_ALPHAFUNC), D3DCMPFUNC::D3DCMP_ALWAYS);
-  p.alphaRef = rs(D3DRENDERSTATE_ALPHAREF) & 0xFF;
-  p.depthTest = rs(D3DRENDERSTATE_ZENABLE) != 0 && target_.hasDepth();
-  p.depthWrite = rs(D3DRENDERSTATE_ZWRITEENABLE) != 0;
-  p.depthFunc = decodeCompare(rs(D3DRENDERSTATE_ZFUNC), D3DCMPFUNC::D3DCMP_LESSEQUAL);
-  p.blend = rs(D3DRENDERSTATE_ALPHABLENDENABLE) != 0;
-  p.srcBlend = decodeBlend(rs(D3DRENDERSTATE_SRCBLEND), D3DBLEND::D3DBLEND_ONE);
-  p.destBlend = decodeBlend(rs(D3DRENDERSTATE_DESTBLEND), D3DBLEND::D3DBLEND_ZERO);
+  p.filter = rs.magFilter;
+  p.textureFactor = rs.textureFactor;
+  p.specular = rs.specular;
+  p.alphaTest = rs.alphaTest;
+  p.alphaFunc = rs.alphaFunc;
+  p.alphaRef = rs.alphaRef;
+  p.depthTest = rs.depthEnable && target_.hasDepth();
+  p.depthWrite = rs.depthWrite;
+  p.depthFunc = rs.depthFunc;
+  p.blend = rs.blend;
+  p.srcBlend = rs.srcBlend;
+  p.destBlend = rs.destBlend;
 }
 
 // Vertices first .. end go to clipVertices_ and outcodes_ from `to` on.
@@ -361,7 +303,7 @@ void SoftwareDevice::drawFilledPolygon(ClipPolygon& poly, int count, const Pixel
                 (sv[i + 1].attr[7] - sv[0].attr[7]) * (sv[i].attr[8] - sv[0].attr[8]);
     }
     texels *= float(pipe.texture.width) * float(pipe.texture.height);
-    if (std::fabs(texels) > std::fabs(screen)) filter = decodeFilter(stageStates_[d3dValue(D3DTSS_MINFILTER)]);
+    if (std::fabs(texels) > std::fabs(screen)) filter = states_.states().minFilter;
   }
   for (int i = 1; i + 1 < count; ++i) binTriangle({sv[0], sv[i], sv[i + 1]}, filter, bins);
 }
@@ -421,11 +363,9 @@ void SoftwareDevice::rasterizeTriangles(std::size_t shares) {
     return;
   }
 
-  const auto interp = renderStates_[d3dValue(D3DRENDERSTATE_TEXTUREPERSPECTIVE)] != 0 ? Interpolation::Perspective
-                                                                                      : Interpolation::Affine;
-  const auto shading = renderStates_[d3dValue(D3DRENDERSTATE_SHADEMODE)] == d3dValue(D3DSHADEMODE::D3DSHADE_FLAT)
-                           ? Shading::Flat
-                           : Shading::Gouraud;
+  const RenderStates& rs = states_.states();
+  const auto interp = rs.perspective ? Interpolation::Perspective : Interpolation::Affine;
+  const auto shading = rs.shade == D3DSHADEMODE::D3DSHADE_FLAT ? Shading::Flat : Shading::Gouraud;
   const SampleRect vp = viewportSamples();
   const auto tileCount = std::uint32_t(tileOrder_.size());
   std::atomic<std::uint32_t> nextTile{0};
@@ -485,9 +425,9 @@ int SoftwareDevice::clipTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32
     const ClipVertex& b = poly[(i + 1) % count];
     area += (a.x / a.w) * (-b.y / b.w) - (b.x / b.w) * (-a.y / a.w);
   }
-  const auto cull = renderStates_[d3dValue(D3DRENDERSTATE_CULLMODE)];
-  if (cull == d3dValue(D3DCULL::D3DCULL_CW) && area > 0) return 0;
-  if (cull == d3dValue(D3DCULL::D3DCULL_CCW) && area < 0) return 0;
+  const D3DCULL cull = states_.states().cull;
+  if (cull == D3DCULL::D3DCULL_CW && area > 0) return 0;
+  if (cull == D3DCULL::D3DCULL_CCW && area < 0) return 0;
   return count;
 }
 
@@ -500,7 +440,7 @@ void SoftwareDevice::fillTriangle(std::uint32_t i0, std::uint32_t i1, std::uint3
   if (count == 0) return;
   // Flat shading takes the first vertex of the triangle, which clipping may have
   // removed from the polygon: give its colours to the polygon's first vertex.
-  if (renderStates_[d3dValue(D3DRENDERSTATE_SHADEMODE)] == d3dValue(D3DSHADEMODE::D3DSHADE_FLAT)) {
+  if (states_.states().shade == D3DSHADEMODE::D3DSHADE_FLAT) {
     std::copy(clipVertices_[i0].attr, clipVertices_[i0].attr + 7, poly[0].attr);
   }
   drawFilledPolygon(poly, count, pipe, bins);
@@ -508,14 +448,14 @@ void SoftwareDevice::fillTriangle(std::uint32_t i0, std::uint32_t i1, std::uint3
 
 void SoftwareDevice::drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const PixelPipeline& pipe,
                                   TriangleBins& bins) {
-  const auto fill = renderStates_[d3dValue(D3DRENDERSTATE_FILLMODE)];
-  if (fill != d3dValue(D3DFILLMODE::D3DFILL_WIREFRAME) && fill != d3dValue(D3DFILLMODE::D3DFILL_POINT)) {
+  const D3DFILLMODE fill = states_.states().fill;
+  if (fill == D3DFILLMODE::D3DFILL_SOLID) {
     fillTriangle(i0, i1, i2, pipe, bins);
     return;
   }
   ClipPolygon poly;
   if (clipTriangle(i0, i1, i2, poly) == 0) return;
-  if (fill == d3dValue(D3DFILLMODE::D3DFILL_WIREFRAME)) {
+  if (fill == D3DFILLMODE::D3DFILL_WIREFRAME) {
     drawLine(i0, i1, pipe);
     drawLine(i1, i2, pipe);
     drawLine(i2, i0, pipe);
@@ -581,8 +521,7 @@ void SoftwareDevice::setUpShares(D3DPRIMITIVETYPE type, std::span<const D3DLVERT
 void SoftwareDevice::drawTriangles(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices, std::uint32_t count,
                                    const PixelPipeline& pipe) {
   const std::uint32_t triangles = triangleCount(type, count);
-  const auto fill = renderStates_[d3dValue(D3DRENDERSTATE_FILLMODE)];
-  const bool filled = fill != d3dValue(D3DFILLMODE::D3DFILL_WIREFRAME) && fill != d3dValue(D3DFILLMODE::D3DFILL_POINT);
+  const bool filled = states_.states().filled();
   // Waking the other threads costs about as much as setting up a few hundred
   // triangles; the scene's many small draws stay on this thread.
   constexpr std::uint32_t kSharedTriangles = 1024;
@@ -614,7 +553,7 @@ D3DRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t ver
   pipes_[0].filter = TextureFilter::Point;
   pipes_[1].filter = TextureFilter::Bilinear;
   // The magnification filter, which lines and points use.
-  const PixelPipeline& linePipe = pipes_[decodeFilter(stageStates_[d3dValue(D3DTSS_MAGFILTER)]) == TextureFilter::Bilinear ? 1 : 0];
+  const PixelPipeline& linePipe = pipes_[states_.states().magFilter == TextureFilter::Bilinear ? 1 : 0];
   const SampleRect vp = viewportSamples();
   rasterizer_.setTarget(&target_, vp);
   // A guard band keeps most triangles unclipped while holding screen positions

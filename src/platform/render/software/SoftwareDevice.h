@@ -38,7 +38,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/render/Direct3DTexture2.h"
 #include "platform/render/IDirect3DDevice7.h"
+#include "platform/render/IRenderSurface.h"
+#include "platform/render/RenderStateBlock.h"
 #include "platform/render/software/WorkerThreads.h"
 #include "platform/render/software/Clipper.h"
 #include "platform/render/software/FrameBuffer.h"
@@ -47,13 +50,18 @@
 
 namespace velorina {
 
-enum class DepthBuffer { None, Attached };
-
-class SoftwareDevice final : public IDirect3DDevice7 {
+class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
  public:
   // Throws ERenderError for a zero or oversized target. threads: how many
-  // threads draw (0: one per core, at most 8).
+  // threads draw (0: one per core, at most 8). Without a surface the device draws
+  // for ReadRenderTarget only and refuses Present.
   SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthBuffer depth, unsigned threads = 0);
+  // Presents into `surface`, which must outlive the device.
+  SoftwareDevice(IRenderSurface& surface, std::uint32_t width, std::uint32_t height, DepthBuffer depth,
+                 unsigned threads = 0);
+  ~SoftwareDevice() override;
+  SoftwareDevice(const SoftwareDevice&) = delete;
+  SoftwareDevice& operator=(const SoftwareDevice&) = delete;
 
   D3DRESULT SetViewport(const D3DVIEWPORT7& viewport) override;
   D3DVIEWPORT7 GetViewport() const override { return viewport_; }
@@ -76,14 +84,12 @@ class SoftwareDevice final : public IDirect3DDevice7 {
   std::uint32_t RenderTargetHeight() const override { return target_.height(); }
   bool HasDepthBuffer() const override { return target_.hasDepth(); }
   D3DRESULT ReadRenderTarget(std::span<std::uint32_t> out) override;
+  D3DRESULT Present() override;
 
   static constexpr std::uint32_t kMaxSide = 8192;
 
  private:
-  static constexpr std::size_t kRenderStateCount = 256;
-  static constexpr std::size_t kStageStateCount = 32;
-
-  void resetStates();
+  void textureGone(const TDirect3DTexture2& texture) override;
   void applyAntialias();
   void updateTransform();
   void preparePipeline(software::PixelPipeline& pipe) const;
@@ -102,7 +108,7 @@ class SoftwareDevice final : public IDirect3DDevice7 {
                     TriangleBins& bins) const;
   void drawFilledPolygon(software::ClipPolygon& poly, int count, const software::PixelPipeline& pipe,
                          TriangleBins& bins) const;
-  void binTriangle(const std::array<software::ScreenVertex, 3>& v, software::TextureFilter filter,
+  void binTriangle(const std::array<software::ScreenVertex, 3>& v, TextureFilter filter,
                    TriangleBins& bins) const;
   void prepareBins(std::size_t shares);
   void rasterizeTriangles(std::size_t shares);
@@ -115,7 +121,7 @@ class SoftwareDevice final : public IDirect3DDevice7 {
   // Filled triangles are set up and sorted into tiles, then drawn tile by tile on all threads.
   struct ScreenTriangle {
     software::ScreenVertex v[3];
-    software::TextureFilter filter;
+    TextureFilter filter;
   };
   // One share of a draw's triangles, sorted by the 64 x 64-sample tiles they may
   // touch; a tile is drawn by one thread, its triangles in order, while it stays
@@ -142,9 +148,10 @@ class SoftwareDevice final : public IDirect3DDevice7 {
   D3DMATRIX projection_ = D3DMATRIX::identity();
   D3DMATRIX combined_ = D3DMATRIX::identity();
   bool combinedDirty_ = false;
-  std::array<std::uint32_t, kRenderStateCount> renderStates_{};
-  std::array<std::uint32_t, kStageStateCount> stageStates_{};
+  RenderStateBlock states_;
   TDirect3DTexture2* texture_ = nullptr;
+  IRenderSurface* surface_ = nullptr;
+  std::vector<std::uint32_t> presented_;  // the resolved frame Present hands over, kept between frames
   bool inScene_ = false;
   // Per-draw vertex storage, kept between calls so drawing does not allocate once
   // it has grown to the largest draw.
