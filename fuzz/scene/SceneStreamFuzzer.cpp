@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a scene stream, in both of its forms.
 #include <cstdint>
 
-#include "scene/SceneStreamReader.h"
+#include "scene/records/SceneStreamReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velorina;

@@ -3,7 +3,7 @@
 // frame, at the rate of its vector per Duration seconds, in steps of at least the
 // scene's sort interval.
 
-#include "scene/ActionInfo.h"
+#include "scene/records/ActionInfo.h"
 #include "scene/ActionScene.h"
 
 namespace velorina {

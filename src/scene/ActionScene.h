@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "scene/objects/Geometry.h"
+#include "scene/records/Geometry.h"
 
 namespace velorina {
 

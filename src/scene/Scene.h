@@ -20,12 +20,12 @@
 #include "scene/Action.h"
 #include "scene/NameResolver.h"
 #include "scene/NamedList.h"
-#include "scene/SceneDocument.h"
+#include "scene/records/SceneDocument.h"
 #include "scene/objects/BaseAudio.h"
 #include "scene/objects/CustomData.h"
 #include "scene/objects/D3DObject.h"
 #include "scene/objects/SceneLight.h"
-#include "scene/objects/TextureNames.h"
+#include "scene/records/TextureNames.h"
 
 namespace velorina {
 

@@ -3,7 +3,7 @@
 
 #include "archive/Error.h"
 #include "archive/Messages.h"
-#include "scene/SceneStreamReader.h"
+#include "scene/records/SceneStreamReader.h"
 #include "tools/ArgParser.h"
 #include "tools/Commands.h"
 #include "tools/SceneJson.h"

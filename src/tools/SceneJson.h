@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "scene/SceneDocument.h"
+#include "scene/records/SceneDocument.h"
 
 namespace velorina::tools {
 

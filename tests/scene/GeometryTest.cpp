@@ -1,10 +1,10 @@
-#include "scene/objects/Geometry.h"
+#include "scene/records/Geometry.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "scene/objects/TextureNames.h"
+#include "scene/records/TextureNames.h"
 
 namespace velorina {
 namespace {

@@ -1,9 +1,9 @@
-#include "scene/SceneStreamReader.h"
+#include "scene/records/SceneStreamReader.h"
 
 #include <gtest/gtest.h>
 
 #include "archive/MemoryStream.h"
-#include "scene/objects/StreamVersion.h"
+#include "scene/records/StreamVersion.h"
 
 namespace velorina {
 namespace {

@@ -3,7 +3,7 @@
 #include "archive/MemoryStream.h"
 #include "scene/Scene.h"
 #include "scene/objects/Sound.h"
-#include "scene/objects/SoundInfo.h"
+#include "scene/records/SoundInfo.h"
 #include "platform/sound/WaveBuilder.h"
 #include "support/ArchiveBuilder.h"
 #include "support/TempDir.h"

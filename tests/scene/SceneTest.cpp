@@ -12,7 +12,7 @@
 #include "platform/render/Direct3DTexture2.h"
 #include "scene/objects/ObjectIdCounter.h"
 #include "scene/objects/QuadrAngle.h"
-#include "scene/objects/SoundInfo.h"
+#include "scene/records/SoundInfo.h"
 #include "support/ArchiveBuilder.h"
 #include "support/TempDir.h"
 #include "SceneTestWorlds.h"

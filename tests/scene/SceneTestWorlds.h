@@ -11,10 +11,10 @@
 #include "platform/display/DXDraw.h"
 #include "platform/display/ManualClock.h"
 #include "platform/display/offscreen/OffscreenPresenter.h"
-#include "scene/objects/QuadrangleInfo.h"
-#include "scene/objects/SceneInfo.h"
+#include "scene/records/QuadrangleInfo.h"
+#include "scene/records/SceneInfo.h"
 #include "scene/Scene.h"
-#include "scene/objects/SceneLightInfo.h"
+#include "scene/records/SceneLightInfo.h"
 #include "support/ArchiveBuilder.h"
 
 namespace velorina::test {

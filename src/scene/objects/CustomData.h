@@ -3,7 +3,7 @@
 // scene (the scene's "DATA" entries).
 
 #include "archive/Stream.h"
-#include "scene/objects/CustomDataInfo.h"
+#include "scene/records/CustomDataInfo.h"
 
 namespace velorina {
 

@@ -3,7 +3,7 @@
 #include "platform/display/DXDraw.h"
 #include "scene/objects/ObjectIdCounter.h"
 #include "scene/objects/SceneLight.h"
-#include "scene/objects/StreamVersion.h"
+#include "scene/records/StreamVersion.h"
 
 namespace velorina {
 

@@ -12,7 +12,7 @@
 
 #include "archive/Stream.h"
 #include "imaging/Bitmap.h"
-#include "scene/objects/Geometry.h"
+#include "scene/records/Geometry.h"
 #include "scene/objects/TimedTextures.h"
 
 namespace velorina {

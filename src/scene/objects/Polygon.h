@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "scene/objects/D3DObject.h"
-#include "scene/objects/PolygonInfo.h"
-#include "scene/objects/QuadrangleInfo.h"
+#include "scene/records/PolygonInfo.h"
+#include "scene/records/QuadrangleInfo.h"
 
 namespace velorina {
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "scene/objects/D3DObject.h"
-#include "scene/objects/QuadrangleInfo.h"
+#include "scene/records/QuadrangleInfo.h"
 
 namespace velorina {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "scene/objects/Geometry.h"
+#include "scene/records/Geometry.h"
 
 namespace velorina {
 

@@ -4,7 +4,7 @@
 
 #include "archive/Stream.h"
 #include "platform/render/D3DTypes.h"
-#include "scene/objects/SceneLightInfo.h"
+#include "scene/records/SceneLightInfo.h"
 
 namespace velorina {
 

@@ -16,7 +16,7 @@
 #include "platform/sound/SoundDevice.h"
 #include "platform/sound/WaveReader.h"
 #include "scene/objects/BaseAudio.h"
-#include "scene/objects/SoundInfo.h"
+#include "scene/records/SoundInfo.h"
 
 namespace velorina {
 

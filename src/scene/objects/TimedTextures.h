@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "platform/render/D3DTypes.h"
-#include "scene/objects/TextureNames.h"
+#include "scene/records/TextureNames.h"
 
 namespace velorina {
 

@@ -8,7 +8,7 @@
 #include "audio/ToneGen.h"
 #include "audio/ToneGenHost.h"
 #include "scene/objects/BaseAudio.h"
-#include "scene/objects/SoundInfo.h"
+#include "scene/records/SoundInfo.h"
 
 namespace velorina {
 

@@ -1,8 +1,8 @@
-#include "scene/objects/SphereInfo.h"
+#include "scene/records/SphereInfo.h"
 
-#include "scene/objects/RecordVectors.h"
+#include "scene/records/RecordVectors.h"
 
-#include "scene/objects/StreamVersion.h"
+#include "scene/records/StreamVersion.h"
 
 namespace velorina {
 

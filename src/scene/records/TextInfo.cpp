@@ -1,10 +1,10 @@
-#include "scene/objects/TextInfo.h"
+#include "scene/records/TextInfo.h"
 
-#include "scene/objects/RecordVectors.h"
+#include "scene/records/RecordVectors.h"
 
 #include <algorithm>
 
-#include "scene/objects/StreamVersion.h"
+#include "scene/records/StreamVersion.h"
 
 namespace velorina {
 

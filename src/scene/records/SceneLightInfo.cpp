@@ -1,8 +1,8 @@
-#include "scene/objects/SceneLightInfo.h"
+#include "scene/records/SceneLightInfo.h"
 
-#include "scene/objects/RecordVectors.h"
+#include "scene/records/RecordVectors.h"
 
-#include "scene/objects/StreamVersion.h"
+#include "scene/records/StreamVersion.h"
 
 namespace velorina {
 

@@ -1,4 +1,4 @@
-#include "scene/objects/TextureNames.h"
+#include "scene/records/TextureNames.h"
 
 #include <algorithm>
 

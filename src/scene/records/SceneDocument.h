@@ -8,15 +8,15 @@
 #include <variant>
 #include <vector>
 
-#include "scene/ActionInfo.h"
-#include "scene/objects/CustomDataInfo.h"
-#include "scene/objects/PolygonInfo.h"
-#include "scene/objects/QuadrangleInfo.h"
-#include "scene/objects/SceneInfo.h"
-#include "scene/objects/SceneLightInfo.h"
-#include "scene/objects/SoundInfo.h"
-#include "scene/objects/SphereInfo.h"
-#include "scene/objects/TextInfo.h"
+#include "scene/records/ActionInfo.h"
+#include "scene/records/CustomDataInfo.h"
+#include "scene/records/PolygonInfo.h"
+#include "scene/records/QuadrangleInfo.h"
+#include "scene/records/SceneInfo.h"
+#include "scene/records/SceneLightInfo.h"
+#include "scene/records/SoundInfo.h"
+#include "scene/records/SphereInfo.h"
+#include "scene/records/TextInfo.h"
 
 namespace velorina {
 

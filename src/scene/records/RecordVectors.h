@@ -3,7 +3,7 @@
 
 #include "archive/LittleEndian.h"
 #include "archive/Stream.h"
-#include "scene/objects/Geometry.h"
+#include "scene/records/Geometry.h"
 
 namespace velorina {
 

@@ -1,8 +1,8 @@
-#include "scene/objects/SoundInfo.h"
+#include "scene/records/SoundInfo.h"
 
-#include "scene/objects/RecordVectors.h"
+#include "scene/records/RecordVectors.h"
 
-#include "scene/objects/StreamVersion.h"
+#include "scene/records/StreamVersion.h"
 
 namespace velorina {
 

@@ -7,8 +7,8 @@
 
 #include "archive/LittleEndian.h"
 #include "archive/Stream.h"
-#include "scene/objects/Geometry.h"
-#include "scene/objects/TextureNames.h"
+#include "scene/records/Geometry.h"
+#include "scene/records/TextureNames.h"
 
 namespace velorina {
 

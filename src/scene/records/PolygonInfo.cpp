@@ -1,11 +1,11 @@
-#include "scene/objects/PolygonInfo.h"
+#include "scene/records/PolygonInfo.h"
 
-#include "scene/objects/RecordVectors.h"
+#include "scene/records/RecordVectors.h"
 
 #include <cstring>
 
 #include "archive/Messages.h"
-#include "scene/objects/StreamVersion.h"
+#include "scene/records/StreamVersion.h"
 
 namespace velorina {
 

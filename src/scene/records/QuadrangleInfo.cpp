@@ -1,8 +1,8 @@
-#include "scene/objects/QuadrangleInfo.h"
+#include "scene/records/QuadrangleInfo.h"
 
-#include "scene/objects/RecordVectors.h"
+#include "scene/records/RecordVectors.h"
 
-#include "scene/objects/StreamVersion.h"
+#include "scene/records/StreamVersion.h"
 
 namespace velorina {
 

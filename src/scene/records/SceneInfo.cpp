@@ -1,6 +1,6 @@
-#include "scene/objects/SceneInfo.h"
+#include "scene/records/SceneInfo.h"
 
-#include "scene/objects/RecordVectors.h"
+#include "scene/records/RecordVectors.h"
 
 namespace velorina {
 

@@ -1,4 +1,4 @@
-#include "scene/objects/Geometry.h"
+#include "scene/records/Geometry.h"
 
 #include <cmath>
 

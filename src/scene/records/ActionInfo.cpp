@@ -1,6 +1,6 @@
-#include "scene/ActionInfo.h"
+#include "scene/records/ActionInfo.h"
 
-#include "scene/objects/RecordVectors.h"
+#include "scene/records/RecordVectors.h"
 
 #include <array>
 

@@ -1,10 +1,10 @@
-#include "scene/SceneStreamReader.h"
+#include "scene/records/SceneStreamReader.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "archive/Messages.h"
-#include "scene/objects/StreamVersion.h"
+#include "scene/records/StreamVersion.h"
 
 namespace velorina {
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "scene/SceneDocument.h"
+#include "scene/records/SceneDocument.h"
 
 namespace velorina {
 
