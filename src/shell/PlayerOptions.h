@@ -15,11 +15,13 @@ struct PlayerOptions {
   DisplayKind display = DisplayKind::Automatic;
   std::optional<int> frames;       // stop after this many frames
   std::optional<int> fixedStepMs;  // advance every clock by this much per frame
-  std::string screenshot;          // save the last frame here as PNG
+  std::string screenshot;          // save the last frame here (PNG or BMP by extension)
   bool help = false;
+  bool version = false;
 };
 
-// Parses argv[1..]; throws std::invalid_argument with a one-line message.
+// Parses argv[1..]; throws std::invalid_argument with a one-line message. A
+// screenshot without --frames draws one frame.
 PlayerOptions parsePlayerOptions(const std::vector<std::string>& args);
 
 extern const char* const kPlayerUsage;

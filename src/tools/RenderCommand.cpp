@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "archive/FileStream.h"
+#include "audio/StderrMessageReporter.h"
 #include "platform/display/DXDraw.h"
 #include "platform/display/ManualClock.h"
 #include "platform/display/FrameFile.h"
@@ -77,6 +78,7 @@ int render(const ParsedArgs& p) {
   clock.setMicroseconds(1'000'000);
   DXDraw display(std::make_unique<OffscreenPresenter>());
   TD3DScene scene(&display, nullptr, clock);
+  scene.SetMessageReporter(std::make_shared<StderrMessageReporter>("velorina-tool render"), "velorina-tool render");
   if (auto d = p.value("--detail")) scene.TextureDetail = static_cast<std::uint8_t>(parseRanged("--detail", *d, 0, 6));
   const double seconds = p.value("--time") ? parseFloat("--time", *p.value("--time")) : 0.0;
   checkRange("--time", seconds, 0, 3600, p.value("--time").value_or("0"));

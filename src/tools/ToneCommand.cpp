@@ -73,8 +73,11 @@ int tone(const ParsedArgs& p) {
   if (!outPath) throw UsageError("tone needs -o OUT.wav");
   const bool play = p.flag("--play");
   const bool shaped = p.flag("--adsr");
-  auto device = play ? SoundDevice::openDefault() : std::make_unique<SoundDevice>(std::make_unique<NullAudioOutput>());
-  StderrMessageReporter reporter;
+  std::string noAudio;
+  auto device = play ? SoundDevice::openDefault(&noAudio)
+                     : std::make_unique<SoundDevice>(std::make_unique<NullAudioOutput>());
+  if (!noAudio.empty()) std::fprintf(stderr, "velorina-tool tone: no audio device: sound is off\n");
+  StderrMessageReporter reporter("velorina-tool tone");
   // Designing: out-of-range values are reported, and the tool leaves the device's
   // saved master volume alone.
   ToneGenHost host(*device, reporter, DesignMode::Designing);
