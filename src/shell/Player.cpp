@@ -410,6 +410,8 @@ int TDXViewerForm::run() {
     }
     std::printf("%s\n", describeWorld(summary).c_str());
     std::fflush(stdout);
+    // A screenshot asked for headless needs a frame to show.
+    if (!options_.frames && !options_.screenshot.empty()) options_.frames = 1;
     if (!options_.frames) return 0;
   }
   createComponents();

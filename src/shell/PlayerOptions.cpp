@@ -24,7 +24,7 @@ const char* const kPlayerUsage =
     "  --frames N         stop after N frames\n"
     "  --fixed-step MS    advance every clock by MS per frame (reproducible runs)\n"
     "  --screenshot FILE  save the last frame as PNG or BMP (by FILE's extension);\n"
-    "                     without --frames one frame is drawn\n";
+    "                     headless without --frames, one frame is drawn\n";
 
 namespace {
 
@@ -78,7 +78,6 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& args) {
       throw std::invalid_argument("more than one WORLD given: " + a);
     }
   }
-  if (!o.screenshot.empty() && !o.frames) o.frames = 1;
   return o;
 }
 

@@ -20,8 +20,7 @@ struct PlayerOptions {
   bool version = false;
 };
 
-// Parses argv[1..]; throws std::invalid_argument with a one-line message. A
-// screenshot without --frames draws one frame.
+// Parses argv[1..]; throws std::invalid_argument with a one-line message.
 PlayerOptions parsePlayerOptions(const std::vector<std::string>& args);
 
 extern const char* const kPlayerUsage;

@@ -98,6 +98,8 @@ int runImageCommand(const Args& args) {
     throw UsageError("unknown image command \"" + verb + "\" (info, convert)");
   } catch (const UsageError& e) {
     return reportFailure(std::string("velorina-tool image: ") + e.what());
+  } catch (const Error& e) {
+    return reportFailure(std::string("velorina-tool image: ") + e.describe());
   }
 }
 

@@ -65,6 +65,8 @@ int runRenderTestCommand(const Args& args) {
     return render(*out, size, p.flag("--antialias"));
   } catch (const UsageError& e) {
     return reportFailure(std::string("velorina-tool render-test: ") + e.what());
+  } catch (const Error& e) {
+    return reportFailure(std::string("velorina-tool render-test: ") + e.describe());
   }
 }
 
