@@ -14,6 +14,14 @@
 namespace velorina {
 
 AtomicFileWriter::AtomicFileWriter(std::string target) : target_(std::move(target)) {
+  // A directory (or a device, a FIFO) standing at the target is never replaced: the
+  // user named it, and renaming over it would fail only after all the work anyway.
+  struct stat existing {};
+  if (::stat(target_.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    const char* why = S_ISDIR(existing.st_mode) ? "It is a directory." : "It is not a regular file.";
+    throw EFOpenError(formatMessage(messages::kFileCreateError, {target_, why}),
+                      ErrorContext{target_, std::nullopt, std::nullopt, {}});
+  }
   std::string pattern = target_ + ".tmpXXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');

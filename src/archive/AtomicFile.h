@@ -12,7 +12,8 @@ namespace velorina {
 
 class AtomicFileWriter {
  public:
-  // Creates the temporary file beside `target`; throws EFOpenError.
+  // Creates the temporary file beside `target`; throws EFOpenError, also when
+  // `target` exists and is not a regular file (a directory, say).
   explicit AtomicFileWriter(std::string target);
   // Removes the temporary file unless commit() ran.
   ~AtomicFileWriter();

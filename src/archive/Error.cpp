@@ -1,5 +1,7 @@
 #include "archive/Error.h"
 
+#include "archive/Messages.h"
+
 namespace velorina {
 
 std::string Error::describe() const {
@@ -19,6 +21,8 @@ std::string Error::describe() const {
   if (!context_.detail.empty()) where = context_.detail;
   if (context_.record) where += (where.empty() ? "" : ", ") + std::string("record ") + std::to_string(*context_.record);
   if (context_.offset) where += (where.empty() ? "" : ", ") + std::string("at byte ") + std::to_string(*context_.offset);
+  // A Greek message is followed by its English gloss, then by the details.
+  if (const std::string gloss = englishGloss(what()); !gloss.empty()) where = gloss + (where.empty() ? "" : "; " + where);
   if (!where.empty()) line += " (" + where + ")";
   return line;
 }

@@ -29,7 +29,8 @@ class Error : public std::runtime_error {
     if (context_.file.empty()) context_.file = file;
   }
 
-  // One line: "FILE: message (detail, record R, at byte B)". Line breaks inside the
+  // One line: "FILE: message (gloss; detail, record R, at byte B)", the English
+  // gloss only after a Greek message. Line breaks inside the
   // system's message become spaces.
   std::string describe() const;
 

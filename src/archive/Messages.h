@@ -24,4 +24,12 @@ namespace velorina {
 // Fills each "%s" or "%d" of a message pattern with the next argument, in order.
 std::string formatMessage(std::string_view pattern, std::initializer_list<std::string_view> args);
 
+// A short English gloss of one of the system's Greek messages, as people read it
+// after the exact text ("entry not found in the archive"); empty for a message
+// that is not Greek or not known.
+std::string englishGloss(std::string_view message);
+
+// The message followed by its gloss in parentheses, when it has one.
+std::string withEnglishGloss(const std::string& message);
+
 }  // namespace velorina

@@ -6,6 +6,7 @@
 #include "archive/AtomicFile.h"
 #include "archive/CompressedBlock.h"
 #include "archive/FileStream.h"
+#include "archive/Messages.h"
 #include "archive/Wad.h"
 
 namespace velorina {
@@ -50,6 +51,33 @@ ByteBuffer readWholeFile(const std::string& path) {
   return bytes;
 }
 
+// Every stored name must find its entry again: an empty name cannot be asked for,
+// and of two names equal but for ASCII case only the first could be.
+void checkStoredNames(const std::string& fileName, const std::vector<std::string>& files, std::size_t prefixLength) {
+  std::vector<std::pair<std::string, std::size_t>> keys;
+  keys.reserve(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string stored = storedLumpName(files[i], prefixLength);
+    if (stored.empty()) {
+      throw EWadError(messages::kStreamWriteError,
+                      ErrorContext{fileName, static_cast<std::int64_t>(i), std::nullopt,
+                                   "cutting " + std::to_string(prefixLength) + " characters from \"" + files[i] +
+                                       "\" leaves an empty entry name"});
+    }
+    keys.emplace_back(upperAscii(stored), i);
+  }
+  std::sort(keys.begin(), keys.end());
+  for (std::size_t k = 1; k < keys.size(); ++k) {
+    if (keys[k].first != keys[k - 1].first) continue;
+    const std::size_t first = std::min(keys[k].second, keys[k - 1].second);
+    const std::size_t second = std::max(keys[k].second, keys[k - 1].second);
+    throw EWadError(messages::kStreamWriteError,
+                    ErrorContext{fileName, static_cast<std::int64_t>(second), std::nullopt,
+                                 "\"" + files[second] + "\" and \"" + files[first] + "\" would both be stored as \"" +
+                                     storedLumpName(files[second], prefixLength) + "\""});
+  }
+}
+
 }  // namespace
 
 std::string storedLumpName(const std::string& name, std::size_t prefixLength) {
@@ -63,6 +91,7 @@ void createArchiveFile(const std::string& fileName, const std::vector<std::strin
   if (files.size() > kWadMaxEntries) {
     throw EWadError("Stream write error", ErrorContext{fileName, std::nullopt, std::nullopt, "more than 65536 files"});
   }
+  checkStoredNames(fileName, files, prefixLength);
   AtomicFileWriter writer(fileName);
   Stream& out = writer.stream();
   writeHeader(out, 0, static_cast<std::uint32_t>(files.size()));
@@ -87,6 +116,12 @@ void writeLumpToArchiveFile(const std::string& fileName, Stream& source, const s
     old = std::make_unique<TWad>(fileName);
     entries = old->Directory();
     keep = old->DirectoryOffset();
+  }
+  if (storedLumpName(lumpName, prefixLength).empty()) {
+    throw EWadError(messages::kStreamWriteError,
+                    ErrorContext{fileName, std::nullopt, std::nullopt,
+                                 "cutting " + std::to_string(prefixLength) + " characters from \"" + lumpName +
+                                     "\" leaves an empty entry name"});
   }
   if (progress) progress(ProgressStage::Start, 0);
   AtomicFileWriter writer(fileName);

@@ -12,13 +12,16 @@ namespace velorina {
 
 // Writes a new archive holding each file of `files`, in list order, named by its
 // path without the first `prefixLength` characters (cut to 255). Progress: Working
-// with the percentage of files done.
+// with the percentage of files done. Refuses (EWadError naming the archive and the
+// file's index, before anything is written) a name left empty by the cut and two
+// names that would be stored alike (ASCII case ignored).
 void createArchiveFile(const std::string& fileName, const std::vector<std::string>& files, std::size_t prefixLength,
                        TCompressionLevel level, const ProgressHandler& progress = {});
 
 // Adds the whole of `source` (from its start) to the archive file as `lumpName`
 // without its first `prefixLength` characters (cut to 255), replacing an entry of
 // that stored name (ASCII case ignored). Creates the archive when it does not exist.
+// Refuses a name left empty by the cut.
 void writeLumpToArchiveFile(const std::string& fileName, Stream& source, const std::string& lumpName,
                             std::size_t prefixLength, TCompressionLevel level, const ProgressHandler& progress = {});
 

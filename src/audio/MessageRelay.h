@@ -3,6 +3,7 @@
 // any time: objects that keep a reference to the relay follow the change.
 
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -17,9 +18,18 @@ class MessageRelay final : public MessageReporter {
   void showError(const std::string& text, const std::string& caption) override {
     if (target_) target_->showError(text, caption);
   }
+  void showWarning(const std::string& text) override {
+    if (target_) target_->showWarning(text);
+  }
+  // Hands the warning on the first time `key` is seen; later ones are dropped, so a
+  // missing texture named by a thousand walls is reported once.
+  void warnOnce(const std::string& key, const std::string& text) {
+    if (warned_.insert(key).second) showWarning(text);
+  }
 
  private:
   std::shared_ptr<MessageReporter> target_;
+  std::set<std::string> warned_;
 };
 
 }  // namespace velorina

@@ -1,5 +1,8 @@
 #pragma once
-// Reports messages as one line on stderr: "caption: text".
+// Reports messages as one line on stderr: "caption: text", a Greek text followed by
+// its English gloss; warnings as "PROGRAM: warning: text".
+
+#include <string>
 
 #include "audio/MessageReporter.h"
 
@@ -7,7 +10,13 @@ namespace velorina {
 
 class StderrMessageReporter final : public MessageReporter {
  public:
+  // `program` starts warning lines ("velorina-tool render", say); empty: none.
+  explicit StderrMessageReporter(std::string program = {}) : program_(std::move(program)) {}
   void showError(const std::string& text, const std::string& caption) override;
+  void showWarning(const std::string& text) override;
+
+ private:
+  std::string program_;
 };
 
 }  // namespace velorina

@@ -2,6 +2,8 @@
 
 #include "archive/FileStream.h"
 #include "archive/MemoryStream.h"
+#include "archive/Wad.h"
+#include "audio/MessageRelay.h"
 #include "doommap/LumpReference.h"
 #include "imaging/PeBitmapResources.h"
 #include "imaging/PictureRegistry.h"
@@ -51,7 +53,10 @@ TDirect3DTexture2* TD3DScene::AcquireTexture(std::string& name) {
     return cache[static_cast<std::size_t>(index)].object.get();
   }
   Bitmap source;
-  if (!readPicture(source, name)) return nullptr;
+  if (!readPicture(source, name)) {
+    reporter_->warnOnce(upperAscii(name), "texture \"" + name + "\" not found; its surfaces are drawn white");
+    return nullptr;
+  }
   Bitmap picture = source;
   shapeForDetail(picture, TextureDetail);
   TDirect3DTexture2* texture = cache.add(name, textureFromPicture(std::move(picture)));

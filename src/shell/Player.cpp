@@ -9,14 +9,17 @@
 
 #include "archive/FileStream.h"
 #include "audio/MessageReporter.h"
-#include "platform/display/PngWriter.h"
+#include "archive/Messages.h"
+#include "platform/display/FrameFile.h"
 #include "platform/display/SystemClock.h"
 #include "platform/display/offscreen/OffscreenPresenter.h"
 #include "platform/render/RenderError.h"
+#include "platform/display/sdl/SdlMessageBox.h"
 #include "platform/display/sdl/SdlPresenter.h"
 #include "platform/sound/SoundDevice.h"
 #include "scene/objects/ObjectIdCounter.h"
 #include "shell/EmbeddedWorld.h"
+#include "shell/SceneLumpChoice.h"
 #include "shell/SurfaceSetup.h"
 
 namespace velorina {
@@ -38,9 +41,10 @@ class PlayerMessageReporter final : public MessageReporter {
  public:
   explicit PlayerMessageReporter(bool headless) : headless_(headless) {}
   void showError(const std::string& text, const std::string& caption) override {
-    std::fprintf(stderr, "velorina: %s\n", text.c_str());
-    if (!headless_) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
+    std::fprintf(stderr, "velorina: %s\n", withEnglishGloss(text).c_str());
+    if (!headless_) showSdlErrorBox(caption, text);
   }
+  void showWarning(const std::string& text) override { std::fprintf(stderr, "velorina: warning: %s\n", text.c_str()); }
 
  private:
   bool headless_;
@@ -67,6 +71,12 @@ TKeyAssignList keyTable() {
   return t;
 }
 
+// The dance source of a world whose texts were not found: every row is missing.
+class NoDanceTexts final : public DanceTextSource {
+ public:
+  DanceText* findDanceText(std::int32_t) override { return nullptr; }
+};
+
 // The turn a quarter turn per second of every sphere with identifier 5.
 TD3DActionInfo startupAction() {
   TD3DActionInfo a;
@@ -80,29 +90,82 @@ TD3DActionInfo startupAction() {
   return a;
 }
 
+// The largest display side a package header may ask for.
+constexpr std::uint32_t kMaxDisplaySide = 16384;
+
+// Header values come from whoever made the world: a size no display can have is
+// refused before anything is allocated for it.
+void checkDisplaySize(const TWorldHeader& header, const std::string& source) {
+  const auto fits = [](std::uint32_t side) { return side >= 1 && side <= kMaxDisplaySide; };
+  if (fits(header.DisplayWidth) && fits(header.DisplayHeight)) return;
+  throw EWadError("the package header asks for a display of " + std::to_string(header.DisplayWidth) + " x " +
+                      std::to_string(header.DisplayHeight),
+                  ErrorContext{source, std::nullopt, std::nullopt,
+                               "each side must lie between 1 and " + std::to_string(kMaxDisplaySide)});
+}
+
+// The package the running player carries. A player without one says so, and how
+// to give it a world, after the system's own wrong-type message.
+WorldPackageInfo readCarriedPackage(FileStream& file, const std::string& source) {
+  if (auto package = findWorldPackage(file)) return *package;
+  throw EWadError(messages::kWrongFileType,
+                  ErrorContext{source, std::nullopt, std::nullopt,
+                               "no world is packed into this player: name one, as in \"velorina WORLD\" (a packed "
+                               "player, a world archive or a scene file), or pack one with \"velorina-tool pack\""});
+}
+
+// The kinds of world a file named on the command line may hold.
+enum class WorldKind { PackedPlayer, Archive, SceneFile };
+
+WorldKind worldKindOf(FileStream& file) {
+  if (findWorldPackage(file)) return WorldKind::PackedPlayer;
+  char magic[4] = {};
+  file.setPosition(0);
+  return file.read(magic, 4) == 4 && std::string(magic, 4) == "PWAD" ? WorldKind::Archive : WorldKind::SceneFile;
+}
+
+// The scene a text object of the dance is looked up in. The scene builds no 3D
+// text objects yet, so no dance row has an object to drive; the lookup runs on
+// every step, which keeps it right when the object list is rebuilt.
+class SceneDanceTexts final : public DanceTextSource {
+ public:
+  explicit SceneDanceTexts(TD3DScene& scene) : scene_(scene) {}
+  DanceText* findDanceText(std::int32_t) override { return nullptr; }
+
+ private:
+  [[maybe_unused]] TD3DScene& scene_;
+};
+
 // What the headless summary reports, read without drawing anything.
 StartupResult readSummary(const PlayerOptions& options, const std::string& programFile, const std::string& programPath) {
   StartupResult result;
   result.source = options.world.empty() ? programPath : options.world;
   try {
-    std::optional<WorldPackageInfo> package;
-    if (!options.world.empty()) {
-      FileStream probe(options.world, FileMode::Read);
-      package = findWorldPackage(probe);
-    }
-    if (options.world.empty() || package) {
+    FileStream file(options.world.empty() ? programFile : options.world, FileMode::Read);
+    file.setDisplayName(result.source);
+    const WorldKind kind = options.world.empty() ? WorldKind::PackedPlayer : worldKindOf(file);
+    if (kind == WorldKind::PackedPlayer) {
+      const WorldPackageInfo package = readCarriedPackage(file, result.source);
+      checkDisplaySize(package.Header, result.source);
       EmbeddedWorld world(options.world.empty() ? programFile : options.world, result.source);
       result.header = world.header();
       result.entryCount = world.archive().Count();
       result.mapLumpName = world.mapLumpName();
       result.mapBytes = world.mapLump().size();
-    } else {
+    } else if (kind == WorldKind::Archive) {
       result.header = TWorldHeader::shipped();
-      if (!options.lump.empty()) result.header.MapName = options.lump;
       TWad archive(options.world);
       result.entryCount = archive.Count();
-      result.mapLumpName = resolveArchiveEntryName(archive, result.header.MapName);
+      result.mapLumpName = chooseSceneLump(
+          archive, options.lump.empty() ? std::nullopt : std::optional<std::string>(options.lump), options.world);
+      result.header.MapName = result.mapLumpName;
       result.mapBytes = archive.ReadEntry(result.mapLumpName).size();
+    } else {
+      // A scene file is its own map.
+      result.header = TWorldHeader::shipped();
+      result.header.MapName = fileNamePart(options.world);
+      result.mapLumpName = result.header.MapName;
+      result.mapBytes = static_cast<std::size_t>(file.size());
     }
   } catch (const Error& e) {
     Error located = e;
@@ -133,7 +196,7 @@ bool TDXViewerForm::headless() const {
 
 void TDXViewerForm::reportError(const std::string& message) {
   std::fprintf(stderr, "velorina: %s\n", message.c_str());
-  if (!headless()) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kApplicationTitle, message.c_str(), nullptr);
+  if (!headless()) showSdlErrorBox(kApplicationTitle, message);
 }
 
 void TDXViewerForm::createComponents() {
@@ -145,7 +208,9 @@ void TDXViewerForm::createComponents() {
     clock_ = systemClock_.get();
   }
   // Without an audio device the device plays silently; the world still loads.
-  sound_ = SoundDevice::openDefault();
+  std::string noAudio;
+  sound_ = SoundDevice::openDefault(&noAudio);
+  if (!noAudio.empty()) std::fprintf(stderr, "velorina: no audio device: sound is off\n");
   std::unique_ptr<IPresenter> presenter;
   if (headless()) {
     presenter = std::make_unique<OffscreenPresenter>();
@@ -169,69 +234,99 @@ void TDXViewerForm::createComponents() {
   timer_->SetInterval(1);
   timer_->ActiveOnly = false;
   timer_->OnTimer = [this](DXTimer&, std::uint32_t) { DXTimerTimer(); };
+  Timer1 = std::make_unique<DXTimer>(*clock_);
+  Timer1->SetInterval(Dance::kIntervalMs);
+  Timer1->ActiveOnly = false;
+  Timer1->OnTimer = [this](DXTimer&, std::uint32_t) { Timer1Timer(); };
   timer_->OnDeactivate = [this](DXTimer&) {
     if (Scene) Scene->SetPaused(true);
   };
 }
 
 void TDXViewerForm::loadWorld(FileStream& file) {
-  const std::optional<WorldPackageInfo> package =
-      options_.world.empty() ? std::optional<WorldPackageInfo>(readWorldPackage(file)) : findWorldPackage(file);
-  if (package) {
-    WorldHeader = package->Header;
+  const std::string source = options_.world.empty() ? programPath_ : options_.world;
+  // 5-7: the header, the caption and the archive behind it.
+  const WorldKind kind = options_.world.empty() ? WorldKind::PackedPlayer : worldKindOf(file);
+  if (kind == WorldKind::PackedPlayer) {
+    const WorldPackageInfo package = readCarriedPackage(file, source);
+    checkDisplaySize(package.Header, source);
+    WorldHeader = package.Header;
     display_->SetTitle(WorldHeader.Title);
-    Scene->LoadFromPackage(file, package->ArchiveOffset, package->ArchiveSize,
+    // 8: the scene resolves the header's map name against the archive's names.
+    Scene->LoadFromPackage(file, package.ArchiveOffset, package.ArchiveSize,
                            options_.lump.empty() ? WorldHeader.MapName : options_.lump);
     return;
   }
   WorldHeader = TWorldHeader::shipped();
   display_->SetTitle(WorldHeader.Title);
-  char magic[4] = {};
-  file.setPosition(0);
-  if (file.read(magic, 4) == 4 && std::string(magic, 4) == "PWAD") {
-    Scene->OpenFromArchiveFile(options_.world, options_.lump.empty() ? WorldHeader.MapName : options_.lump);
+  if (kind == WorldKind::Archive) {
+    const std::string lump = chooseSceneLump(
+        TWad(options_.world), options_.lump.empty() ? std::nullopt : std::optional<std::string>(options_.lump),
+        options_.world);
+    Scene->OpenFromArchiveFile(options_.world, lump);
   } else {
     Scene->LoadFromFile(options_.world);
   }
 }
 
 void TDXViewerForm::FormCreate() {
+  // 1. No dance texts yet, the dance at its first frame, the window hidden.
+  danceTexts_.reset();
+  dance_ = Dance{};
+  display_->SetVisible(false);
+  // 2. The hourglass while the world loads, the default cursor however it ends.
+  display_->SetCursor(kCursorHourglass);
+  // 3. The scene.
   Scene = std::make_unique<TD3DScene>(display_.get(), sound_.get(), *clock_);
   Scene->SetMessageReporter(std::make_shared<PlayerMessageReporter>(headless()), kApplicationTitle);
   const std::string source = options_.world.empty() ? programPath_ : options_.world;
   bool started = false;
   try {
+    // 4-8. The world, from this program's package or from the file named.
     worldFile_ = std::make_unique<FileStream>(options_.world.empty() ? programFile_ : options_.world, FileMode::Read);
     worldFile_->setDisplayName(source);
     loadWorld(*worldFile_);
+    // 9. Spheres with identifier 5 turn a quarter turn per second.
+    Scene->AddAction(startupAction());
+    // 10. The dance texts are looked up in the scene from now on.
+    danceTexts_ = std::make_unique<SceneDanceTexts>(*Scene);
     started = true;
   } catch (const Error& e) {
     Error located = e;
     located.setFileIfUnset(source);
     startup_.error = located.describe();
-    reportError(startup_.error);
   }
+  // 11. The file is closed and the default cursor back, however start-up ended.
   worldFile_.reset();
+  display_->SetCursor(kCursorDefault);
+  if (!startup_.error.empty()) reportError(startup_.error);
+  // 12. The display shown, the frame timer and the dance timer running (even
+  // after a failure: the empty scene is drawn in the background colour).
+  display_->SetVisible(true);
+  timer_->SetEnabled(true);
+  Timer1->SetEnabled(true);
+  // 13.
+  camera_.start(clock_->GetTickCount());
   if (started) {
-    Scene->AddAction(startupAction());
+    // 14-17: only a world that loaded hides the pointer, takes the keys and sets
+    // the display size; after a failure the designed 1024 x 768 stays.
+    display_->SetCursor(kCursorNone);
     input_.Keyboard.Enabled = true;
     input_.Keyboard.BindInputStates = true;
     input_.Mouse.Enabled = true;
     input_.Mouse.BindInputStates = true;
     display_->SetDisplaySize(WorldHeader.DisplayWidth, WorldHeader.DisplayHeight);
     input_.Keyboard.KeyAssigns = keyTable();
-    display_->SetCursor(kCursorNone);
   }
-  display_->SetVisible(true);
   try {
     display_->Initialize();
   } catch (const Error& e) {
-    reportError(e.describe());
+    // No window can be opened (a DISPLAY whose server is not there): say so and
+    // stop, instead of drawing for no one.
+    std::fprintf(stderr, "velorina: %s; run with --headless to draw without a display\n", e.describe().c_str());
     running_ = false;
     displayFailed_ = true;
   }
-  timer_->SetEnabled(true);
-  camera_.start(clock_->GetTickCount());
 }
 
 void TDXViewerForm::FormDestroy() {
@@ -239,6 +334,8 @@ void TDXViewerForm::FormDestroy() {
   input_.Keyboard.BindInputStates = false;
   input_.Mouse.Enabled = false;
   input_.Mouse.BindInputStates = false;
+  if (Timer1) Timer1->SetEnabled(false);
+  danceTexts_.reset();
   Scene.reset();
   if (display_) display_->Finalize();
   sound_.reset();
@@ -246,6 +343,17 @@ void TDXViewerForm::FormDestroy() {
 
 void TDXViewerForm::DXDrawInitializeSurface(DXDraw& d) {
   setUpSurface(*d.D3DDevice7(), d.SurfaceWidth(), d.SurfaceHeight(), WorldHeader, Scene.get());
+}
+
+void TDXViewerForm::Timer1Timer() {
+  // The dance follows its own timer, paused scene or not.
+  if (danceTexts_) {
+    dance_.Timer1Timer(*danceTexts_);
+  } else {
+    // No texts were found: the frame counter still advances once per step.
+    NoDanceTexts none;
+    dance_.Timer1Timer(none);
+  }
 }
 
 void TDXViewerForm::DXTimerTimer() {
@@ -300,7 +408,7 @@ void TDXViewerForm::saveScreenshot() {
   if (device.ReadRenderTarget(pixels) != D3DRESULT::D3D_OK) {
     throw ERenderError("Cannot read the frame back for the screenshot", options_.screenshot);
   }
-  writePng(options_.screenshot, device.RenderTargetWidth(), device.RenderTargetHeight(), pixels);
+  writeFrameFile(options_.screenshot, device.RenderTargetWidth(), device.RenderTargetHeight(), pixels);
 }
 
 int TDXViewerForm::run() {
@@ -313,6 +421,8 @@ int TDXViewerForm::run() {
     }
     std::printf("%s\n", describeWorld(summary).c_str());
     std::fflush(stdout);
+    // A screenshot asked for headless needs a frame to show.
+    if (!options_.frames && !options_.screenshot.empty()) options_.frames = 1;
     if (!options_.frames) return 0;
   }
   createComponents();
@@ -322,6 +432,7 @@ int TDXViewerForm::run() {
     while (display_->pollEvent(event)) handleEvent(event);
     if (!running_) break;
     if (options_.fixedStepMs) fixedClock_.advanceMilliseconds(*options_.fixedStepMs);
+    Timer1->DoIdle();
     if (!timer_->DoIdle() && !options_.fixedStepMs) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (options_.fixedStepMs && *options_.fixedStepMs == 0) DXTimerTimer();
   }

@@ -13,6 +13,7 @@
 #include "platform/display/ManualClock.h"
 #include "scene/Scene.h"
 #include "shell/CameraStep.h"
+#include "shell/Dance.h"
 #include "shell/PlayerOptions.h"
 #include "shell/WorldHeader.h"
 
@@ -52,6 +53,7 @@ class TDXViewerForm {
   // Start-up; a failure is shown and recorded, and the window runs on empty.
   void FormCreate();
   void loadWorld(FileStream& file);
+  void Timer1Timer();
   void FormDestroy();
   void DXTimerTimer();
   void DXDrawInitializeSurface(DXDraw& display);
@@ -70,6 +72,9 @@ class TDXViewerForm {
   std::unique_ptr<DXDraw> display_;
   DXInput input_;
   std::unique_ptr<DXTimer> timer_;
+  std::unique_ptr<DXTimer> Timer1;  // the 300 ms dance timer
+  Dance dance_;
+  std::unique_ptr<DanceTextSource> danceTexts_;  // set once start-up has found the texts
   std::unique_ptr<TD3DScene> Scene;
   std::unique_ptr<FileStream> worldFile_;
   TWorldHeader WorldHeader;

@@ -4,6 +4,7 @@
 
 #include "shell/EmbeddedWorld.h"
 #include "shell/Player.h"
+#include "shell/Version.h"
 
 int main(int argc, char** argv) {
   velorina::PlayerOptions options;
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(velorina::kPlayerUsage, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("velorina %s\n", velorina::versionText());
     return 0;
   }
   velorina::TDXViewerForm form(options, velorina::programFile(argv[0]), velorina::programPath(argv[0]));

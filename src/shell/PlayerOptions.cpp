@@ -2,24 +2,29 @@
 
 #include <stdexcept>
 
+#include "platform/display/FrameFile.h"
+
 namespace velorina {
 
 const char* const kPlayerUsage =
     "usage: velorina [WORLD [--lump NAME]] [--windowed] [--headless] [--frames N]\n"
     "                [--fixed-step MS] [--screenshot FILE] [--device KIND] [--verbose]\n"
+    "       velorina --help | --version\n"
     "\n"
     "Shows the world this program carries, or WORLD (a packed player, a world\n"
     "archive or a scene file). Arrow keys and the numeric keypad walk and turn;\n"
     "Escape quits.\n"
     "\n"
-    "  --lump NAME        the map lump of an archive WORLD (default: the header's map)\n"
+    "  --lump NAME        the map lump of an archive WORLD (default: the header's map,\n"
+    "                     else MAP01.D3D, else the archive's only .D3D lump)\n"
     "  --windowed         a window instead of the full screen\n"
     "  --headless         no display: draw offscreen; without --frames, read the\n"
     "                     world, print a summary and exit (automatic when there is\n"
     "                     no display)\n"
     "  --frames N         stop after N frames\n"
     "  --fixed-step MS    advance every clock by MS per frame (reproducible runs)\n"
-    "  --screenshot FILE  save the last frame as PNG\n"
+    "  --screenshot FILE  save the last frame as PNG or BMP (by FILE's extension);\n"
+    "                     headless without --frames, one frame is drawn\n"
     "  --device KIND      the render device: gl (the graphics card through OpenGL),\n"
     "                     software (the CPU) or auto (OpenGL when a 3.3 context can\n"
     "                     be made, else software; the default)\n"
@@ -35,7 +40,8 @@ int parseCount(const std::string& option, const std::string& value) {
   } catch (const std::exception&) {
     used = 0;
   }
-  if (used != value.size() || n < 0) throw std::invalid_argument(option + " needs a whole number, not \"" + value + "\"");
+  if (used != value.size()) throw std::invalid_argument(option + " needs a whole number, not \"" + value + "\"");
+  if (n < 0) throw std::invalid_argument(option + " must lie between 0 and 2147483647, not \"" + value + "\"");
   return n;
 }
 
@@ -51,6 +57,8 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& args) {
     };
     if (a == "--help" || a == "-h") {
       o.help = true;
+    } else if (a == "--version") {
+      o.version = true;
     } else if (a == "--windowed") {
       o.display = DisplayKind::Windowed;
     } else if (a == "--headless") {
@@ -63,6 +71,9 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& args) {
       o.fixedStepMs = parseCount(a, value());
     } else if (a == "--screenshot") {
       o.screenshot = value();
+      if (!frameFileFormatFor(o.screenshot)) {
+        throw std::invalid_argument("--screenshot " + o.screenshot + ": " + unsupportedFrameFileReason(o.screenshot));
+      }
     } else if (a == "--device") {
       const std::string& kind = value();
       const auto parsed = parseDeviceKind(kind);

@@ -17,10 +17,11 @@ struct PlayerOptions {
   DisplayKind display = DisplayKind::Automatic;
   std::optional<int> frames;       // stop after this many frames
   std::optional<int> fixedStepMs;  // advance every clock by this much per frame
-  std::string screenshot;          // save the last frame here as PNG
   DeviceKind device = DeviceKind::Automatic;
   bool verbose = false;            // say which render device draws
+  std::string screenshot;          // save the last frame here (PNG or BMP by extension)
   bool help = false;
+  bool version = false;
 };
 
 // Parses argv[1..]; throws std::invalid_argument with a one-line message.

@@ -79,9 +79,34 @@ std::int64_t parseInteger(std::string_view option, const std::string& text) {
 }
 
 std::uint32_t parseUnsigned(std::string_view option, const std::string& text) {
+  return static_cast<std::uint32_t>(parseRanged(option, text, 0, 0xFFFFFFFFll));
+}
+
+void checkRange(std::string_view option, double value, double low, double high, const std::string& text) {
+  if (!(value >= low && value <= high)) {
+    auto show = [](double v) {
+      char buffer[32];
+      std::snprintf(buffer, sizeof buffer, "%.15g", v);
+      return std::string(buffer);
+    };
+    throw UsageError(std::string(option) + " must lie between " + show(low) + " and " + show(high) + ", not \"" +
+                     text + "\"");
+  }
+}
+
+std::int64_t parseRanged(std::string_view option, const std::string& text, std::int64_t low, std::int64_t high) {
   const std::int64_t v = parseInteger(option, text);
-  if (v < 0 || v > 0xFFFFFFFFll) throw UsageError(std::string(option) + " must lie between 0 and 4294967295");
-  return static_cast<std::uint32_t>(v);
+  checkRange(option, static_cast<double>(v), static_cast<double>(low), static_cast<double>(high), text);
+  return v;
+}
+
+std::optional<std::string> outputPath(const ParsedArgs& args) {
+  const auto shortForm = args.value("-o");
+  const auto longForm = args.value("--out");
+  if (shortForm && longForm && *shortForm != *longForm) {
+    throw UsageError("-o and --out name two different files (\"" + *shortForm + "\", \"" + *longForm + "\")");
+  }
+  return shortForm ? shortForm : longForm;
 }
 
 TCompressionLevel parseCompressionLevel(const ParsedArgs& args, TCompressionLevel fallback) {

@@ -41,6 +41,16 @@ float parseFloat(std::string_view option, const std::string& text);
 std::uint32_t parseUnsigned(std::string_view option, const std::string& text);
 std::int64_t parseInteger(std::string_view option, const std::string& text);
 
+// A whole number within [low, high]; outside it the one wording of every range
+// error: "--detail must lie between 0 and 6, not "99"".
+std::int64_t parseRanged(std::string_view option, const std::string& text, std::int64_t low, std::int64_t high);
+// The same check for a value already parsed.
+void checkRange(std::string_view option, double value, double low, double high, const std::string& text);
+
+// The output file of a command: -o FILE or --out FILE (the same option, two
+// spellings); nothing when neither is given. Both given and different: UsageError.
+std::optional<std::string> outputPath(const ParsedArgs& args);
+
 // --level none|fastest|default|max, or `fallback` when it is not given.
 TCompressionLevel parseCompressionLevel(const ParsedArgs& args, TCompressionLevel fallback);
 

@@ -1,7 +1,11 @@
 #include "tools/Commands.h"
 
 #include <cstdio>
+#include <string>
 #include <string_view>
+
+#include "archive/Error.h"
+#include "shell/Version.h"
 
 namespace velorina::tools {
 
@@ -28,7 +32,8 @@ constexpr Command kCommands[] = {
 void printUsage(std::FILE* out) {
   std::fprintf(out,
                "usage: velorina-tool COMMAND [ARGS...]\n"
-               "       velorina-tool COMMAND --help\n\ncommands:\n");
+               "       velorina-tool COMMAND --help\n"
+               "       velorina-tool --version\n\ncommands:\n");
   for (const auto& c : kCommands) {
     std::fprintf(out, "  %-14.*s %.*s\n", static_cast<int>(c.name.size()), c.name.data(),
                  static_cast<int>(c.summary.size()), c.summary.data());
@@ -42,8 +47,22 @@ int dispatch(const Args& argv) {
     printUsage(argv.empty() ? stderr : stdout);
     return argv.empty() ? 1 : 0;
   }
+  if (argv[0] == "--version") {
+    std::printf("velorina-tool %s\n", versionText());
+    return 0;
+  }
   for (const auto& c : kCommands) {
-    if (argv[0] == c.name) return c.run(Args(argv.begin() + 1, argv.end()));
+    if (argv[0] != c.name) continue;
+    // Every failure reads "velorina-tool COMMAND: what went wrong".
+    const std::string prefix = "velorina-tool " + std::string(c.name) + ": ";
+    try {
+      return c.run(Args(argv.begin() + 1, argv.end()));
+    } catch (const Error& e) {
+      std::fprintf(stderr, "%s%s\n", prefix.c_str(), e.describe().c_str());
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "%s%s\n", prefix.c_str(), e.what());
+    }
+    return 1;
   }
   std::fprintf(stderr, "velorina-tool: unknown command \"%s\" (see velorina-tool --help)\n", argv[0].c_str());
   return 1;

@@ -21,7 +21,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: velorina-tool image info FILE\n"
-    "       velorina-tool image convert IN OUT [--level LEVEL]\n"
+    "       velorina-tool image convert IN OUT|-o OUT [--level LEVEL]\n"
     "\n"
     "  info     prints WIDTHxHEIGHT BITS and the format, e.g. \"128x128 8 BMZ (zBitmap)\"\n"
     "  convert  reads IN in any picture format (by its extension) and writes OUT as\n"
@@ -62,8 +62,11 @@ void writePicture(const Bitmap& b, const std::string& extension, TCompressionLev
 }
 
 int convert(const ParsedArgs& p) {
-  if (p.positional.size() != 2) throw UsageError("usage: velorina-tool image convert IN OUT [--level LEVEL]");
-  const std::string& out = p.positional[1];
+  const auto named = outputPath(p);
+  if (p.positional.size() != (named ? 1u : 2u)) {
+    throw UsageError("usage: velorina-tool image convert IN OUT [--level LEVEL] (or IN -o OUT)");
+  }
+  const std::string out = named ? *named : p.positional[1];
   const std::string extension = PictureRegistry::extensionOf(out);
   TCompressionLevel level = parseCompressionLevel(p, TCompressionLevel::clDefault);
   Bitmap b = readPicture(p.positional[0]);
@@ -82,7 +85,7 @@ int convert(const ParsedArgs& p) {
 
 int runImageCommand(const Args& args) {
   try {
-    const ParsedArgs p = parseArgs(args, {"--level"});
+    const ParsedArgs p = parseArgs(args, {"--level", "-o", "--out"});
     if (p.help || p.positional.empty()) {
       std::fputs(kUsage, p.help ? stdout : stderr);
       return p.help ? 0 : 1;
@@ -96,7 +99,7 @@ int runImageCommand(const Args& args) {
   } catch (const UsageError& e) {
     return reportFailure(std::string("velorina-tool image: ") + e.what());
   } catch (const Error& e) {
-    return reportFailure(e.describe());
+    return reportFailure(std::string("velorina-tool image: ") + e.describe());
   }
 }
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "archive/Error.h"
-#include "platform/display/PngWriter.h"
+#include "platform/display/FrameFile.h"
 #include "platform/render/RenderError.h"
 #include "platform/display/offscreen/OffscreenPresenter.h"
 #include "platform/render/DeviceSelection.h"
@@ -18,12 +18,12 @@ namespace velorina::tools {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: velorina-tool render-test --out FILE.png [--size WxH] [--antialias]\n"
+    "usage: velorina-tool render-test -o|--out FILE [--size WxH] [--antialias]\n"
     "                                [--device KIND] [--verbose]\n"
     "\n"
     "Draws the render device's test scene without a display and saves the\n"
-    "picture as FILE.png. The size defaults to 640x480; --antialias draws with\n"
-    "2 x 2 supersampling.\n"
+    "picture as FILE (PNG or BMP, by its extension). The size defaults to\n"
+    "640x480; --antialias draws with 2 x 2 supersampling.\n"
     "  --device KIND      the render device: gl (the graphics card through OpenGL),\n"
     "                     software (the CPU) or auto (OpenGL when a 3.3 context can\n"
     "                     be made, else software; the default)\n"
@@ -36,12 +36,9 @@ struct Size {
 Size parseSize(const std::string& text) {
   const auto x = text.find('x');
   if (x == std::string::npos) throw UsageError("--size must be WIDTHxHEIGHT, not \"" + text + "\"");
-  Size s{parseUnsigned("--size", text.substr(0, x)), parseUnsigned("--size", text.substr(x + 1))};
-  if (s.width == 0 || s.height == 0 || s.width > SoftwareDevice::kMaxSide || s.height > SoftwareDevice::kMaxSide) {
-    throw UsageError("--size must be between 1x1 and " + std::to_string(SoftwareDevice::kMaxSide) + "x" +
-                     std::to_string(SoftwareDevice::kMaxSide));
-  }
-  return s;
+  const std::int64_t most = SoftwareDevice::kMaxSide;
+  return Size{static_cast<std::uint32_t>(parseRanged("--size", text.substr(0, x), 1, most)),
+              static_cast<std::uint32_t>(parseRanged("--size", text.substr(x + 1), 1, most))};
 }
 
 int render(const std::string& out, Size size, bool antialias, DeviceKind kind, bool verbose) {
@@ -59,7 +56,7 @@ int render(const std::string& out, Size size, bool antialias, DeviceKind kind, b
   scene.draw(device);
   std::vector<std::uint32_t> pixels(std::size_t(size.width) * size.height);
   if (device.ReadRenderTarget(pixels) != D3DRESULT::D3D_OK) throw ERenderError("Cannot read the frame back", out);
-  writePng(out, size.width, size.height, pixels);
+  writeFrameFile(out, size.width, size.height, pixels);
   return 0;
 }
 
@@ -73,9 +70,9 @@ int runRenderTestCommand(const Args& args) {
       return 0;
     }
     if (!p.positional.empty()) throw UsageError("unexpected argument \"" + p.positional[0] + "\"");
-    auto out = p.value("--out");
-    if (!out) out = p.value("-o");
+    const auto out = outputPath(p);
     if (!out) throw UsageError("--out FILE.png is required");
+    if (!frameFileFormatFor(*out)) throw UsageError(*out + ": " + unsupportedFrameFileReason(*out));
     const Size size = p.value("--size") ? parseSize(*p.value("--size")) : Size{};
     DeviceKind kind = DeviceKind::Automatic;
     if (auto d = p.value("--device")) {
@@ -87,7 +84,7 @@ int runRenderTestCommand(const Args& args) {
   } catch (const UsageError& e) {
     return reportFailure(std::string("velorina-tool render-test: ") + e.what());
   } catch (const Error& e) {
-    return reportFailure(e.describe());
+    return reportFailure(std::string("velorina-tool render-test: ") + e.describe());
   }
 }
 

@@ -1,14 +1,14 @@
 // velorina-tool wad: list, extract, create and add to world archives.
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "archive/AtomicFile.h"
 #include "archive/FileStream.h"
 #include "archive/Wad.h"
 #include "archive/WadWriter.h"
+#include "tools/ArchiveFile.h"
 #include "tools/ArgParser.h"
 #include "tools/Commands.h"
+#include "tools/TerminalProgress.h"
 
 namespace velorina::tools {
 
@@ -16,15 +16,18 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: velorina-tool wad list ARCHIVE\n"
-    "       velorina-tool wad extract ARCHIVE NAME [-o FILE]\n"
+    "       velorina-tool wad extract ARCHIVE NAME [-o|--out FILE]\n"
     "       velorina-tool wad create ARCHIVE [--strip K] [--level LEVEL] FILE...\n"
     "       velorina-tool wad add ARCHIVE FILE [--name LUMP] [--strip K] [--level LEVEL]\n"
+    "\n"
+    "ARCHIVE may also be a packed player: list and extract read the world it carries.\n"
     "\n"
     "  list     prints the entry names, one per line, in the archive's sorted order\n"
     "  extract  writes the entry's uncompressed bytes to FILE or to standard output;\n"
     "           NAME may address an entry of a nested archive as OUTER|INNER\n"
     "  create   writes a new archive of the FILEs, each entry named by its path\n"
-    "           without the first K characters (default 0)\n"
+    "           without the first K characters (default 0); refuses an empty\n"
+    "           list, a name left empty and two names stored alike\n"
     "  add      adds FILE as entry LUMP (default: FILE's path without the first K\n"
     "           characters), replacing an entry of that name; creates the archive\n"
     "           when it does not exist\n"
@@ -35,22 +38,14 @@ std::size_t parseStrip(const ParsedArgs& p) {
   return text ? parseUnsigned("--strip", *text) : 0;
 }
 
-// Shows a percentage on a terminal for work on many files.
-ProgressHandler terminalProgress(const char* what) {
-  if (!::isatty(STDERR_FILENO)) return {};
-  return [what](ProgressStage stage, int percent) {
-    if (stage == ProgressStage::Working) std::fprintf(stderr, "\r%s: %3d%%", what, percent);
-    if (stage == ProgressStage::Done) std::fprintf(stderr, "\r%s: done\n", what);
-  };
-}
-
 void expectPositional(const ParsedArgs& p, std::size_t min, std::size_t max, const char* shape) {
   if (p.positional.size() < min || p.positional.size() > max) throw UsageError(std::string("usage: velorina-tool wad ") + shape);
 }
 
 int list(const ParsedArgs& p) {
   expectPositional(p, 1, 1, "list ARCHIVE");
-  TWad wad(p.positional[0]);
+  ArchiveFile archive(p.positional[0]);
+  TWad& wad = archive.wad();
   for (const auto& name : wad.Names()) {
     std::fwrite(name.data(), 1, name.size(), stdout);
     std::fputc('\n', stdout);
@@ -60,9 +55,9 @@ int list(const ParsedArgs& p) {
 
 int extract(const ParsedArgs& p) {
   expectPositional(p, 2, 2, "extract ARCHIVE NAME [-o FILE]");
-  TWad wad(p.positional[0]);
-  const ByteBuffer bytes = wad.ReadEntry(p.positional[1]);
-  if (auto out = p.value("-o")) {
+  ArchiveFile archive(p.positional[0]);
+  const ByteBuffer bytes = archive.wad().ReadEntry(p.positional[1]);
+  if (auto out = outputPath(p)) {
     AtomicFileWriter writer(*out);
     writer.stream().writeBytes(bytes);
     writer.commit();
@@ -75,6 +70,9 @@ int extract(const ParsedArgs& p) {
 int create(const ParsedArgs& p) {
   if (p.positional.size() < 1) throw UsageError("usage: velorina-tool wad create ARCHIVE [--strip K] [--level LEVEL] FILE...");
   const std::vector<std::string> files(p.positional.begin() + 1, p.positional.end());
+  // An empty list would replace the archive with an empty one: almost always a
+  // mistake (a glob that matched nothing).
+  if (files.empty()) throw UsageError(p.positional[0] + ": no FILE to put in the archive; nothing written");
   createArchiveFile(p.positional[0], files, parseStrip(p), parseCompressionLevel(p, TCompressionLevel::clMax), terminalProgress("create"));
   return 0;
 }
@@ -91,7 +89,7 @@ int add(const ParsedArgs& p) {
 
 int runWadCommand(const Args& args) {
   try {
-    const ParsedArgs p = parseArgs(args, {"-o", "--strip", "--level", "--name"});
+    const ParsedArgs p = parseArgs(args, {"-o", "--out", "--strip", "--level", "--name"});
     if (p.help || p.positional.empty()) {
       std::fputs(kUsage, p.help ? stdout : stderr);
       return p.help ? 0 : 1;

@@ -1,14 +1,13 @@
 #pragma once
 // Finds the scene stream of a world given on the command line: a scene file, a
-// world archive (the lump named by --lump, resolved against the archive's names,
-// or else its only lump whose name ends in ".D3D"), or a player carrying a world
-// package (the lump named by --lump or by the package header).
+// world archive or a player carrying a world package. The scene lump is the one
+// named by --lump, else the package header's map, else the one chooseSceneLump
+// picks.
 
 #include <optional>
 #include <string>
 
 #include "archive/ByteBuffer.h"
-#include "archive/Wad.h"
 #include "shell/WorldPackage.h"
 
 namespace velorina::tools {
@@ -23,11 +22,13 @@ struct WorldSource {
   std::optional<WorldPackageInfo> package;
 };
 
-// The scene lump of an archive: `wanted` resolved against its names, or else its
-// only lump whose name ends in ".D3D" (EWadError when there is none or several).
-std::string chooseSceneLump(const TWad& wad, const std::string& wanted, const std::string& archiveName);
+// What kind of world a file holds, by its content.
+WorldFileKind worldFileKind(const std::string& path);
 
-// Throws the archive's errors, or EWadError when an archive has no single ".D3D" lump.
+// The lump to load: `lump` when given, else the package header's map name.
+std::optional<std::string> wantedSceneLump(const std::string& lump, const std::optional<WorldPackageInfo>& package);
+
+// Throws the archive's errors, or EWadError when no scene lump can be chosen.
 WorldSource openWorldSource(const std::string& path, const std::string& lump);
 
 }  // namespace velorina::tools

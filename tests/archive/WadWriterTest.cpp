@@ -38,6 +38,31 @@ TEST(WadWriter, CreatesAnArchiveInListOrderWithPrefixesStripped) {
   EXPECT_EQ(dir.names().size(), 3u);
 }
 
+TEST(WadWriter, RefusesEmptyAndClashingNamesAndKeepsTheOldArchive) {
+  test::TempDir dir;
+  const auto a = dir.write("a.txt", "a");
+  const auto upper = dir.write("A.TXT", "A");
+  const auto archive = dir.file("keep.wad");
+  createArchiveFile(archive, {a}, 0, TCompressionLevel::clFastest);
+  const std::string before = test::TempDir::read(archive);
+  const std::size_t prefix = dir.path().string().size() + 1;
+  const auto refuses = [&](const std::vector<std::string>& files, std::size_t cut, const std::string& says) {
+    try {
+      createArchiveFile(archive, files, cut, TCompressionLevel::clFastest);
+      ADD_FAILURE() << "accepted " << says;
+    } catch (const EWadError& e) {
+      EXPECT_NE(e.describe().find(archive), std::string::npos) << e.describe();
+      EXPECT_NE(e.describe().find(says), std::string::npos) << e.describe();
+    }
+  };
+  refuses({a}, a.size() + 5, "leaves an empty entry name");
+  refuses({a, upper}, prefix, "would both be stored as");
+  MemoryStream source = streamOf("x");
+  EXPECT_THROW(writeLumpToArchiveFile(archive, source, "short", 5, TCompressionLevel::clFastest), EWadError);
+  EXPECT_EQ(test::TempDir::read(archive), before);
+  EXPECT_EQ(dir.names().size(), 3u);
+}
+
 TEST(WadWriter, NamesAreCutTo255Characters) {
   EXPECT_EQ(storedLumpName("C:\\dir\\file", 3), "dir\\file");
   EXPECT_EQ(storedLumpName("abc", 10), "");

@@ -21,7 +21,7 @@ std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
 // The file holds exactly the image a generator with the same settings makes.
 TEST(ToneCommand, WritesTheGeneratorsImage) {
   const auto path = std::filesystem::path(::testing::TempDir()) / "tone-command.wav";
-  ASSERT_EQ(tools::runToneCommand({"--frequency", "30000", "--duration", "40", "--waveform", "triangle",
+  ASSERT_EQ(tools::runToneCommand({"--frequency", "20000", "--duration", "40", "--waveform", "triangle",
                                    "--resolution", "8", "--quality", "lo", "--adsr", "-o", path.string()}),
             0);
   FakeWaveOutput output;
@@ -43,6 +43,8 @@ TEST(ToneCommand, RejectsBadArguments) {
   EXPECT_EQ(tools::runToneCommand({"--waveform", "pulse", "-o", "unused.wav"}), 1);
   EXPECT_EQ(tools::runToneCommand({"--resolution", "12", "-o", "unused.wav"}), 1);
   EXPECT_EQ(tools::runToneCommand({}), 1);
+  // A value out of range is refused, not replaced by the nearer limit.
+  EXPECT_EQ(tools::runToneCommand({"--frequency", "30000", "-o", "unused.wav"}), 1);
   EXPECT_FALSE(std::filesystem::exists("unused.wav"));
 }
 

@@ -29,11 +29,12 @@ SoundDevice::~SoundDevice() {
   output_->stop();
 }
 
-std::unique_ptr<SoundDevice> SoundDevice::openDefault() {
+std::unique_ptr<SoundDevice> SoundDevice::openDefault(std::string* failure) {
   std::unique_ptr<AudioOutput> output;
   try {
     output = std::make_unique<SdlAudioOutput>();
-  } catch (const ESoundError&) {
+  } catch (const ESoundError& e) {
+    if (failure != nullptr) *failure = e.describe();
     output = std::make_unique<NullAudioOutput>();
   }
   return std::make_unique<SoundDevice>(std::move(output));

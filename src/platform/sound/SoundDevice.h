@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <mutex>
 
 #include "platform/sound/AudioOutput.h"
@@ -24,8 +25,8 @@ class SoundDevice final : public WaveOutput {
   SoundDevice& operator=(const SoundDevice&) = delete;
 
   // The SDL2 output when a device can be opened, otherwise the null output: the
-  // program then runs silent.
-  static std::unique_ptr<SoundDevice> openDefault();
+  // program then runs silent, and `failure` (when given) receives why.
+  static std::unique_ptr<SoundDevice> openDefault(std::string* failure = nullptr);
 
   int outputRate() const noexcept;
   OutputPacing pacing() const noexcept { return output_->pacing(); }

@@ -1,5 +1,6 @@
 #include "platform/display/sdl/SdlPresenter.h"
 
+#include <cstdlib>
 #include <string>
 
 #include "platform/display/DisplayError.h"
@@ -22,7 +23,22 @@ SdlPresenter::~SdlPresenter() { close(); }
 void SdlPresenter::open(const PresenterConfig& config) {
   close();
   config_ = config;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("Cannot start the video system");
+  // Only a window system will do: left to itself SDL settles for a driver that shows
+  // nothing to anyone (offscreen, a console's KMS) when the X server named by
+  // DISPLAY is not there, and the player would draw for no one, for ever. An
+  // SDL_VIDEODRIVER of the environment still wins over this hint.
+  const char* xDisplay = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const bool hasX = xDisplay != nullptr && *xDisplay != '\0';
+  const bool hasWayland = wayland != nullptr && *wayland != '\0';
+  std::string drivers = hasX ? "x11" : "";
+  if (hasWayland || !hasX) drivers += drivers.empty() ? "wayland" : ",wayland";
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    ErrorContext context;
+    context.detail = std::string(SDL_GetError()) + (hasX ? std::string("; DISPLAY is \"") + xDisplay + "\"" : "");
+    throw EDisplayError("Cannot start the video system", context);
+  }
   videoStarted_ = true;
   const bool full = config.mode == PresenterMode::FullScreen;
   int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = int(config.width), h = int(config.height);

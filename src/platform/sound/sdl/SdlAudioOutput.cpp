@@ -1,6 +1,10 @@
 #include "platform/sound/sdl/SdlAudioOutput.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <span>
 
 #include "platform/sound/SoundError.h"
@@ -12,9 +16,36 @@ namespace {
 constexpr int kPreferredRate = 48000;
 constexpr Uint16 kCallbackFrames = 1024;
 
+// While probing for a device, the sound libraries under SDL (ALSA above all) print
+// lines of their own on standard error when there is none. Their noise is held off
+// for that moment; the caller says in one line of its own what came of it.
+class QuietStandardError {
+ public:
+  QuietStandardError() {
+    std::fflush(stderr);
+    saved_ = ::dup(STDERR_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
+    if (null >= 0) ::close(null);
+  }
+  ~QuietStandardError() {
+    std::fflush(stderr);
+    if (saved_ >= 0) {
+      ::dup2(saved_, STDERR_FILENO);
+      ::close(saved_);
+    }
+  }
+  QuietStandardError(const QuietStandardError&) = delete;
+  QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+ private:
+  int saved_ = -1;
+};
+
 }  // namespace
 
 SdlAudioOutput::SdlAudioOutput() {
+  const QuietStandardError quiet;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     throw ESoundError("Cannot open the sound device", {"", std::nullopt, std::nullopt, SDL_GetError()});
   }

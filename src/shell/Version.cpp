@@ -1,0 +1,7 @@
+#include "shell/Version.h"
+
+namespace velorina {
+
+const char* versionText() noexcept { return VELORINA_VERSION; }
+
+}  // namespace velorina
