@@ -35,6 +35,8 @@ template <typename... Fs>
 struct Overloaded : Fs... {
   using Fs::operator()...;
 };
+template <typename... Fs>
+Overloaded(Fs...) -> Overloaded<Fs...>;
 
 // The texture-name table of a record that has one.
 TTextureNames recordTextureNames(const SceneObjectRecord& record) {

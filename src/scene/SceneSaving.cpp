@@ -5,6 +5,7 @@
 #include "archive/AtomicFile.h"
 #include "archive/FileStream.h"
 #include "archive/MemoryStream.h"
+#include "archive/Messages.h"
 #include "archive/WadWriter.h"
 #include "platform/render/Direct3DTexture2.h"
 #include "scene/Scene.h"
@@ -222,6 +223,15 @@ TD3DScene::ArchiveSaveReport TD3DScene::SaveToArchiveFile(const std::string& arc
     }
   }
   lumps.push_back({report.sceneLump, SaveToBytes(archiveFile + "|" + report.sceneLump)});
+  for (std::size_t i = 0; i < lumps.size(); ++i) {
+    // A longer name would be cut in the directory and never found again.
+    if (lumps[i].name.size() > kWadMaxNameLength) {
+      throw EWadError(messages::kStreamWriteError,
+                      ErrorContext{archiveFile, static_cast<std::int64_t>(i), std::nullopt,
+                                   "the lump name \"" + lumps[i].name.substr(0, 40) + "...\" is " +
+                                       std::to_string(lumps[i].name.size()) + " bytes long, more than 255"});
+    }
+  }
   // Everything is read before the old archive is touched: it may be the very
   // archive the media come from.
   keepBackup(archiveFile, ".~WAD");

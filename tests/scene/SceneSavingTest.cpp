@@ -109,6 +109,16 @@ TEST(SceneSaving, ARefusedSaveLeavesTheFileTheNameAndTheFlag) {
   EXPECT_EQ(rig.dir.names().size(), 1u);  // no temporary file stays behind
 }
 
+TEST(SceneSaving, AnArchiveSaveRefusedForALongLumpNameLeavesTheArchive) {
+  SaveRig rig;
+  const std::string path = rig.dir.writeBytes("world.wad", worldArchive());
+  rig.scene.AddObject(ObjectKind::Quadrangle, test::wall(1, 2));
+  EXPECT_THROW(rig.scene.SaveToArchiveFile(path, std::string(300, 'M')), EWadError);
+  EXPECT_EQ(test::TempDir::read(path), bytesText(worldArchive()));
+  EXPECT_EQ(rig.dir.names().size(), 1u);  // neither a backup nor a temporary file
+  EXPECT_TRUE(rig.scene.Modified);
+}
+
 TEST(SceneSaving, SceneLumpsAreNamedAfterTheMapOnDriveC) {
   EXPECT_EQ(TD3DScene::SceneLumpName("MAP01"), "C:\\MAP01.D3D");
   EXPECT_EQ(TD3DScene::SceneLumpName("D:\\W\\MAP02.D3D"), "D:\\W\\MAP02.D3D");
@@ -132,7 +142,9 @@ TEST(SceneSaving, AnArchiveSavedFromAnArchiveKeepsTheMediaItCameFrom) {
   EXPECT_EQ(reloaded.ToDocument(), rig.scene.ToDocument());
 
   // Saving again over it keeps a backup; the scene-only form drops the media.
-  rig.scene.SaveToArchiveFile(target, "MAP01", {.form = TD3DScene::ArchiveSave::SceneOnly});
+  TD3DScene::ArchiveSaveOptions sceneOnly;
+  sceneOnly.form = TD3DScene::ArchiveSave::SceneOnly;
+  rig.scene.SaveToArchiveFile(target, "MAP01", sceneOnly);
   EXPECT_EQ(TWad(rig.dir.file("copy.~WAD")).Count(), 2u);
   EXPECT_EQ(TWad(target).Names(), std::vector<std::string>{"C:\\MAP01.D3D"});
 }
@@ -147,8 +159,10 @@ TEST(SceneSaving, APackageWorldFindsItsMediaInTheArchiveItIsGiven) {
 
   MemoryStream bytes{std::span<const std::uint8_t>(archive)};
   TWad package(bytes);
-  const auto report = rig.scene.SaveToArchiveFile(target, "MAP01", {.media = std::vector<std::string>{"C:\\red.bmp"},
-                                                                    .mediaArchive = &package});
+  TD3DScene::ArchiveSaveOptions options;
+  options.media = std::vector<std::string>{"C:\\red.bmp"};
+  options.mediaArchive = &package;
+  const auto report = rig.scene.SaveToArchiveFile(target, "MAP01", options);
   EXPECT_EQ(report.mediaWritten, std::vector<std::string>{"C:\\red.bmp"});
   EXPECT_TRUE(TWad(target).Exists("C:\\red.bmp"));
 }

@@ -18,6 +18,8 @@ template <typename... Fs>
 struct Overloaded : Fs... {
   using Fs::operator()...;
 };
+template <typename... Fs>
+Overloaded(Fs...) -> Overloaded<Fs...>;
 
 // Texture names to their line in the texture text; the first of equal names wins.
 class TextureIndex {
