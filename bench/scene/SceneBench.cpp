@@ -100,6 +100,48 @@ void BM_SceneLoad(benchmark::State& state) {
   }
 }
 
+// Saving the same world as a scene stream, against loading it above (same run).
+void BM_SceneSave(benchmark::State& state) {
+  ManualClock clock;
+  MemoryStream file{std::span<const std::uint8_t>(archive())};
+  TD3DScene scene(nullptr, nullptr, clock);
+  scene.LoadFromPackage(file, 0, static_cast<std::uint32_t>(archive().size()), "MAP01.D3D");
+  for (auto _ : state) {
+    const ByteBuffer bytes = scene.SaveToBytes();
+    benchmark::DoNotOptimize(bytes.data());
+  }
+}
+
+// Merging n quadrangles into the holders of 200 textures; the time per surface
+// should not grow with n.
+void BM_AddOrMergeIntoHolders(benchmark::State& state) {
+  const auto n = static_cast<int>(state.range(0));
+  ManualClock clock;
+  std::vector<std::string> names;
+  for (int t = 0; t < kTextures; ++t) names.push_back("holder" + std::to_string(t) + ".bmp");
+  std::vector<TD3DQuadrangleInfo> quads(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    TD3DQuadrangleInfo& q = quads[static_cast<std::size_t>(i)];
+    const float x = static_cast<float>(i % 100), z = static_cast<float>(i / 100);
+    q.ID = i + 1;
+    q.Corners = {D3DVECTOR{x, 1, z}, {x + 1, 1, z}, {x, 0, z}, {x + 1, 0, z}};
+    q.TexSpanU = q.TexSpanV = 1;
+    q.Colors = {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
+    q.TextureName = names[static_cast<std::size_t>(i % kTextures)];
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto scene = std::make_unique<TD3DScene>(nullptr, nullptr, clock);
+    scene->AddTextureHolders(names, 0, TD3DScene::HolderBlend::Opaque, 3);
+    state.ResumeTiming();
+    for (const auto& q : quads) benchmark::DoNotOptimize(scene->AddOrMergeObject(ObjectKind::Quadrangle, q));
+    state.PauseTiming();
+    scene.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+
 // Frames of a camera walking and turning, each presented as the player's flip
 // does; `draw` selects a device or none.
 void runFrames(benchmark::State& state, bool draw, DeviceKind kind = DeviceKind::Software) {
@@ -141,6 +183,8 @@ void BM_SceneFrameOpenGl640x480(benchmark::State& state) {
 }
 
 BENCHMARK(BM_SceneLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SceneSave)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_AddOrMergeIntoHolders)->Unit(benchmark::kMillisecond)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(3);
 BENCHMARK(BM_SceneFrameSoftware640x480)->Unit(benchmark::kMillisecond)->Iterations(1000);
 BENCHMARK(BM_SceneFrameOpenGl640x480)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_SceneFrameWithoutDevice)->Unit(benchmark::kMillisecond)->Iterations(1000);

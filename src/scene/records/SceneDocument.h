@@ -44,12 +44,14 @@ struct SceneObjectEntry {
   std::string Name;  // the list entry name (the headerless form names objects)
   SceneObjectRecord Record;
   TTextureNames TextureNames;
+  bool operator==(const SceneObjectEntry&) const = default;
 };
 
 struct SceneSoundEntry {
   std::uint8_t Kind = 0;  // 101 wave sound, 102 tone
   std::string Name;
   std::variant<TD3DSoundInfo, TD3DToneInfo> Record;
+  bool operator==(const SceneSoundEntry&) const = default;
 };
 
 struct SceneDocument {
@@ -62,6 +64,7 @@ struct SceneDocument {
   std::vector<std::string> Names;
   std::vector<TD3DActionInfo> Actions;
   std::vector<TD3DSceneLightInfo> Lights;
+  bool operator==(const SceneDocument&) const = default;
 };
 
 }  // namespace velorina
