@@ -1,5 +1,6 @@
 // velorina-tool scene save: loads any world and saves it again, as a scene file or
 // as a world archive with its media.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -65,6 +66,22 @@ LoadedWorld load(TD3DScene& scene, const std::string& path, const std::string& l
   return world;
 }
 
+// The media to save. The scene finds its textures as files or in the archive it
+// is reading from; a packed player's archive is closed once the world is read, so
+// the pictures that only it holds are added from it here.
+std::vector<std::string> mediaToSave(const TD3DScene& scene, TWad* packageArchive) {
+  std::vector<std::string> media;
+  scene.CollectMediaFiles(media);
+  if (packageArchive == nullptr) return media;
+  for (const auto& texture : *scene.Textures) {
+    const std::string entry = resolveArchiveEntryName(*packageArchive, texture.name);
+    const bool listed = std::any_of(media.begin(), media.end(),
+                                    [&](const std::string& m) { return upperAscii(m) == upperAscii(texture.name); });
+    if (!listed && packageArchive->Exists(entry)) media.push_back(texture.name);
+  }
+  return media;
+}
+
 int save(const ParsedArgs& p) {
   if (p.positional.size() != 1) throw UsageError("usage: velorina-tool scene save WORLD -o OUT");
   auto out = p.value("-o");
@@ -83,6 +100,7 @@ int save(const ParsedArgs& p) {
   TD3DScene::ArchiveSaveOptions options;
   options.form = TD3DScene::ArchiveSave::WithMedia;
   options.mediaArchive = world.packageArchive.get();
+  options.media = mediaToSave(scene, world.packageArchive.get());
   options.level = level;
   const std::string lump = p.value("--out-lump").value_or(world.lump.empty() ? "MAP01" : world.lump);
   const auto report = scene.SaveToArchiveFile(*out, lump, options);

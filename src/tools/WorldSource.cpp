@@ -24,6 +24,13 @@ std::string chooseSceneLump(const TWad& wad, const std::string& wanted, const st
     if (endsWithD3D(n)) scenes.push_back(n);
   }
   if (scenes.size() == 1) return scenes.front();
+  // A world with nested worlds holds several; the one a player opens by default wins.
+  if (scenes.size() > 1) {
+    const std::string shipped = upperAscii(TWorldHeader::shipped().MapName);
+    for (const auto& n : scenes) {
+      if (upperAscii(fileNamePart(n)) == shipped) return n;
+    }
+  }
   throw EWadError(std::string(messages::kEntryNotFound) + ":\r\n*.D3D",
                   ErrorContext{archiveName, std::nullopt, std::nullopt,
                                scenes.empty() ? "the archive holds no .D3D lump; name one with --lump"

@@ -24,7 +24,8 @@ struct WorldSource {
 };
 
 // The scene lump of an archive: `wanted` resolved against its names, or else its
-// only lump whose name ends in ".D3D" (EWadError when there is none or several).
+// only lump whose name ends in ".D3D", or among several the one whose file name is
+// the player's default map (MAP01.D3D); EWadError when none of these is found.
 std::string chooseSceneLump(const TWad& wad, const std::string& wanted, const std::string& archiveName);
 
 // Throws the archive's errors, or EWadError when an archive has no single ".D3D" lump.
