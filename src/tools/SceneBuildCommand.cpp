@@ -91,7 +91,8 @@ void checkMedia(const std::vector<MediaFile>& media, const std::string& source) 
 
 // The scene, made through the scene's own editing operations in the order of the
 // description, as a scene stream.
-ByteBuffer buildSceneStream(const SceneDocument& doc, const std::string& mediaArchive, const std::string& target) {
+ByteBuffer buildSceneStream(const SceneDocument& doc, const std::string& mediaArchive, const std::string& target,
+                            const std::string& source) {
   ManualClock clock;
   TD3DScene scene(nullptr, nullptr, clock);
   if (!mediaArchive.empty()) {
@@ -100,12 +101,25 @@ ByteBuffer buildSceneStream(const SceneDocument& doc, const std::string& mediaAr
     scene.Archive = std::make_unique<TWad>(mediaArchive);
     scene.LoadingFromArchive = true;
   }
-  for (const auto& entry : doc.Objects) scene.AddObject(static_cast<ObjectKind>(entry.Kind), entry.Record);
-  for (const auto& sound : doc.Sounds) {
-    if (const auto* s = std::get_if<TD3DSoundInfo>(&sound.Record)) scene.AddSound(*s);
-    if (const auto* t = std::get_if<TD3DToneInfo>(&sound.Record)) scene.AddTone(*t);
+  // Whatever the scene cannot build is refused here rather than left out of the world.
+  const auto refuse = [&](const std::string& where) {
+    throw Error(where + ": the scene could not build this", ErrorContext{source, std::nullopt, std::nullopt, {}});
+  };
+  for (std::size_t i = 0; i < doc.Objects.size(); ++i) {
+    const auto& entry = doc.Objects[i];
+    if (scene.AddObject(static_cast<ObjectKind>(entry.Kind), entry.Record) == nullptr) {
+      refuse("objects[" + std::to_string(i) + "] (kind " + std::to_string(entry.Kind) + ")");
+    }
   }
-  for (const auto& d : doc.Data) scene.AddData(d);
+  for (std::size_t i = 0; i < doc.Sounds.size(); ++i) {
+    const auto& sound = doc.Sounds[i];
+    const auto* s = std::get_if<TD3DSoundInfo>(&sound.Record);
+    const auto* t = std::get_if<TD3DToneInfo>(&sound.Record);
+    if ((s != nullptr ? scene.AddSound(*s) : scene.AddTone(*t)) == nullptr) refuse("sounds[" + std::to_string(i) + "]");
+  }
+  for (std::size_t i = 0; i < doc.Data.size(); ++i) {
+    if (scene.AddData(doc.Data[i]) == nullptr) refuse("data[" + std::to_string(i) + "]");
+  }
   for (const auto& a : doc.Actions) scene.AddAction(a);
   for (const auto& l : doc.Lights) scene.AddLight(l);
   return scene.SaveToBytes(target);
@@ -142,7 +156,7 @@ int build(const ParsedArgs& p) {
     FileStream file(m.path, FileMode::Read);
     writeLumpToArchiveFile(archive, file, m.name, 0, level);
   }
-  const ByteBuffer scene = buildSceneStream(doc, media.empty() ? std::string() : archive, *out);
+  const ByteBuffer scene = buildSceneStream(doc, media.empty() ? std::string() : archive, *out, description);
   writeLump(archive, scene, lump, level);
   // The output is replaced only now, by a complete archive.
   std::filesystem::rename(archive, *out);

@@ -6,10 +6,13 @@
 
 #include "archive/MemoryStream.h"
 #include "imaging/BmpCodec.h"
+#include "imaging/PngCodec.h"
 #include "scene/records/SceneStreamWriter.h"
 #include "support/ArchiveBuilder.h"
 #include "support/RunCommand.h"
 #include "support/TempDir.h"
+#include "tools/SceneJson.h"
+#include "tools/SceneJsonReader.h"
 
 namespace velorina {
 namespace {
@@ -319,6 +322,49 @@ TEST(SceneSave, ResavesWorldsOfEveryFormWithTheirMedia) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("absent.wad"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.file("x.wad")));
+}
+
+const std::string kFirstWorld = std::string(VELORINA_TEST_DATA_DIR) + "/../data/examples/first-world";
+
+// The README's walk-through, as a new user types it: build, pack, render. Its
+// sphere and text need the sphere and text objects, which the scene builds once
+// they exist; until then `scene build` refuses the world.
+TEST(FirstWorld, DISABLED_BuildsPacksAndRendersHeadless) {
+  test::TempDir dir;
+  const auto wad = dir.file("first.wad");
+  auto r = runCommand(kTool + " scene build " + quote(kFirstWorld + "/world.json") + " -o " + quote(wad));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(lumps(wad), "bricks.bmp\nC:\\MAP01.D3D\nhum.wav\n");
+  const auto player = dir.file("first-world");
+  ASSERT_EQ(runCommand(kTool + " pack --archive " + quote(wad) + " -o " + quote(player) + " --player " +
+                       quote(kPlayer) + " --title 'My first world'").status, 0);
+  r = runCommand("SDL_AUDIODRIVER=dummy " + quote(player) + " --headless --frames 5");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+
+  const auto png = dir.file("first.png");
+  ASSERT_EQ(runCommand(kTool + " render " + quote(player) + " --size 160x120 --time 1 --out " + quote(png)).status, 0);
+  const std::string bytes = test::TempDir::read(png);
+  const auto argb =
+      decodePng(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), png).toARGB32();
+  ASSERT_EQ(argb.size(), 160u * 120u);
+  const auto red = [](std::uint32_t c) { return (c >> 16) & 0xFF; };
+  const auto blue = [](std::uint32_t c) { return c & 0xFF; };
+  EXPECT_EQ(argb[2 * 160 + 80] & 0xFFFFFF, 0u);  // above the walls: the black background
+  // The brick walls left and right and the floor: red above blue.
+  for (const std::size_t at : {60u * 160u + 5u, 60u * 160u + 154u, 115u * 160u + 80u}) {
+    EXPECT_GT(red(argb[at]), blue(argb[at]) + 40) << at << ": " << std::hex << argb[at];
+  }
+}
+
+TEST(FirstWorld, DISABLED_DumpsAsItsDescription) {
+  test::TempDir dir;
+  const auto wad = dir.file("first.wad");
+  ASSERT_EQ(runCommand(kTool + " scene build " + quote(kFirstWorld + "/world.json") + " -o " + quote(wad)).status, 0);
+  SceneDocument doc =
+      tools::readSceneDescription(test::TempDir::read(kFirstWorld + "/world.json"), "world.json");
+  doc.Textures = {"bricks.bmp"};  // the world lists the texture its objects use
+  EXPECT_EQ(dump(wad), tools::sceneDocumentToJson(doc) + "\n");
 }
 
 }  // namespace
