@@ -10,6 +10,7 @@ PACKAGES=(
   libjpeg-dev libgif-dev libpng-dev
   libsdl2-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  nlohmann-json3-dev
   freedoom
   xvfb xauth xdotool
   libgl-dev libgl1-mesa-dri libepoxy-dev libegl-dev

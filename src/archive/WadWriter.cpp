@@ -131,12 +131,6 @@ void writeLumpsToArchiveFile(const std::string& fileName, const std::vector<Arch
     entries = old->Directory();
     keep = old->DirectoryOffset();
   }
-  if (storedLumpName(lumpName, prefixLength).empty()) {
-    throw EWadError(messages::kStreamWriteError,
-                    ErrorContext{fileName, std::nullopt, std::nullopt,
-                                 "cutting " + std::to_string(prefixLength) + " characters from \"" + lumpName +
-                                     "\" leaves an empty entry name"});
-  }
   if (progress) progress(ProgressStage::Start, 0);
   AtomicFileWriter writer(fileName);
   Stream& out = writer.stream();
@@ -149,6 +143,10 @@ void writeLumpsToArchiveFile(const std::string& fileName, const std::vector<Arch
   }
   for (std::size_t i = 0; i < lumps.size(); ++i) {
     const std::string stored = storedLumpName(lumps[i].name, 0);
+    if (stored.empty()) {
+      throw EWadError(messages::kStreamWriteError,
+                      ErrorContext{fileName, static_cast<std::int64_t>(i), std::nullopt, "a lump without a name"});
+    }
     const std::string key = upperAscii(stored);
     TWadEntry entry = appendLump(out, lumps[i].data, stored, level);
     auto same =
@@ -172,6 +170,12 @@ void writeLumpsToArchiveFile(const std::string& fileName, const std::vector<Arch
 
 void writeLumpToArchiveFile(const std::string& fileName, Stream& source, const std::string& lumpName,
                             std::size_t prefixLength, TCompressionLevel level, const ProgressHandler& progress) {
+  if (storedLumpName(lumpName, prefixLength).empty()) {
+    throw EWadError(messages::kStreamWriteError,
+                    ErrorContext{fileName, std::nullopt, std::nullopt,
+                                 "cutting " + std::to_string(prefixLength) + " characters from \"" + lumpName +
+                                     "\" leaves an empty entry name"});
+  }
   source.setPosition(0);
   std::vector<ArchiveLump> lumps(1);
   lumps[0].name = storedLumpName(lumpName, prefixLength);

@@ -25,7 +25,7 @@ constexpr Command kCommands[] = {
     {"render-test", "draw the render device's test scene headless into a PNG file", runRenderTestCommand},
     {"tone", "write (and play) a synthesised tone as a WAVE file", runToneCommand},
     {"sound", "show the format of a wave file", runSoundCommand},
-    {"scene", "show the scene stream of a world as JSON", runSceneCommand},
+    {"scene", "show a world as JSON, build one from JSON, or save it again", runSceneCommand},
     {"render", "draw a world without a display into a PNG file", runRenderCommand},
 };
 

@@ -6,6 +6,7 @@
 #include "scene/records/SceneStreamReader.h"
 #include "tools/ArgParser.h"
 #include "tools/Commands.h"
+#include "tools/SceneCommands.h"
 #include "tools/SceneJson.h"
 #include "tools/WorldSource.h"
 
@@ -18,6 +19,8 @@ constexpr std::size_t kShortestScene = 8;
 
 constexpr const char* kUsage =
     "usage: velorina-tool scene dump WORLD [--lump NAME]\n"
+    "       velorina-tool scene build DESCRIPTION.json -o WORLD.wad   (see scene build --help)\n"
+    "       velorina-tool scene save WORLD -o OUT                     (see scene save --help)\n"
     "\n"
     "Prints the scene stream of WORLD as JSON: version, texture names, objects with\n"
     "their records and texture names, sounds, data items, actions and lights.\n"
@@ -50,6 +53,8 @@ int dump(const ParsedArgs& p) {
 }  // namespace
 
 int runSceneCommand(const Args& args) {
+  if (!args.empty() && args[0] == "build") return runSceneBuildCommand(Args(args.begin() + 1, args.end()));
+  if (!args.empty() && args[0] == "save") return runSceneSaveCommand(Args(args.begin() + 1, args.end()));
   try {
     const ParsedArgs p = parseArgs(args, {"--lump"});
     if (p.help || p.positional.empty()) {
@@ -59,7 +64,7 @@ int runSceneCommand(const Args& args) {
     ParsedArgs rest = p;
     rest.positional.erase(rest.positional.begin());
     if (p.positional[0] == "dump") return dump(rest);
-    throw UsageError("unknown scene command \"" + p.positional[0] + "\" (dump)");
+    throw UsageError("unknown scene command \"" + p.positional[0] + "\" (dump, build, save)");
   } catch (const UsageError& e) {
     return reportFailure(std::string("velorina-tool scene: ") + e.what());
   }
