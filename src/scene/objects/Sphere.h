@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "scene/objects/D3DObject.h"
+#include "scene/objects/VertexPlacement.h"
 #include "scene/records/SphereInfo.h"
 
 namespace velorina {
@@ -76,8 +77,13 @@ class TD3DSphere final : public TD3DVariableComplexityTimingObject {
   TD3DSphereInfo info_;
   std::uint8_t savedStacks_ = 0;
   std::uint8_t savedSlices_ = 0;
-  // sin and cos of each longitude, kept between builds so a rebuild allocates nothing.
-  std::vector<std::pair<float, float>> longitudes_;
+  struct Longitude {
+    float sin = 0, cos = 0;
+    float tu = 0;  // the texture coordinate of every vertex on it
+  };
+  // Kept between builds, so a rebuild of the same detail allocates nothing.
+  std::vector<Longitude> longitudes_;
+  PlacementCache placement_;
   std::unique_ptr<TDirect3DTexture2> ownTexture_;  // the colour texture Prepare made
 };
 

@@ -145,7 +145,7 @@ void TD3DText::reportCut(const Extent& extent) {
 }
 
 void TD3DText::TransformVertices() {
-  TransformToWorld(ModelVertices, WorldVertices, PlacementMatrix(info_.Scale, info_.Angles), info_.Position,
+  TransformToWorld(ModelVertices, WorldVertices, placement_.Matrix(info_.Scale, info_.Angles), info_.Position,
                    VertexAttributes::Copy);
 }
 

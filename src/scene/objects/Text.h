@@ -17,6 +17,7 @@
 
 #include "audio/MessageReporter.h"
 #include "scene/objects/D3DObject.h"
+#include "scene/objects/VertexPlacement.h"
 #include "scene/records/TextInfo.h"
 
 namespace velorina {
@@ -110,6 +111,7 @@ class TD3DText final : public TD3DTimingObject {
   TextMessages messages_;
   std::size_t builtCharacters_ = 0;
   std::string lastReportedCut_;  // the text whose cut was reported last, so it is told once
+  PlacementCache placement_;
   std::unique_ptr<TDirect3DTexture2> ownTexture_;  // the colour texture Prepare made
 };
 

@@ -12,6 +12,19 @@ namespace velorina {
 // Scale first, then rotation: diag(scale, 1) * RotationMatrix(1, angles).
 D3DMATRIX PlacementMatrix(const D3DVECTOR& scale, const D3DVECTOR& angles) noexcept;
 
+// PlacementMatrix of the last scale and angles asked for, made again only when
+// they change: rebuilding an object's geometry in place (a new text) then costs no
+// trigonometry.
+class PlacementCache {
+ public:
+  const D3DMATRIX& Matrix(const D3DVECTOR& scale, const D3DVECTOR& angles) noexcept;
+
+ private:
+  bool valid_ = false;
+  D3DVECTOR scale_, angles_;
+  D3DMATRIX matrix_;
+};
+
 // What TransformToWorld takes from the model vertices besides their positions.
 enum class VertexAttributes {
   Copy,  // colours and texture coordinates too
