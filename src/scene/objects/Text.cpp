@@ -83,6 +83,8 @@ void TD3DText::BuildGlyphs() {
     writeBack(n);
     if (info_.Sides) writeWalls(n);
   }
+  frontPoints_ = n;
+  walled_ = !flat() && info_.Sides;
   builtCharacters_ = extent.characters;
   if (extent.characters < info_.Text.size()) reportCut(extent);
 }
@@ -120,11 +122,19 @@ void TD3DText::writeBack(std::size_t n) {
   }
 }
 
-void TD3DText::writeWalls(std::size_t n) {
-  // Each triangle walls its own three edges, so every letter is closed all round.
-  std::size_t k = 2 * n;
+namespace {
+
+// Each triangle walls its own three edges, so every letter is closed all round: the
+// wall on the front edge (a, b) is front a, back a, front b, back b, front b, back a,
+// copied from the first 2n vertices (front, then back) into the walls after them.
+void copyWalls(std::span<D3DLVERTEX> vertices, std::size_t n) {
+  D3DLVERTEX* out = vertices.data() + 2 * n;
+  const D3DLVERTEX* front = vertices.data();
+  const D3DLVERTEX* back = vertices.data() + n;
   const auto wall = [&](std::size_t a, std::size_t b) {
-    for (std::size_t i : {a, n + a, b, n + b, b, n + a}) ModelVertices[k++] = ModelVertices[i];
+    out[0] = front[a], out[1] = back[a], out[2] = front[b];
+    out[3] = back[b], out[4] = front[b], out[5] = back[a];
+    out += 6;
   };
   for (std::size_t t = 0; t + 2 < n; t += 3) {
     wall(t, t + 1);
@@ -132,6 +142,10 @@ void TD3DText::writeWalls(std::size_t n) {
     wall(t + 2, t);
   }
 }
+
+}  // namespace
+
+void TD3DText::writeWalls(std::size_t n) { copyWalls(ModelVertices, n); }
 
 void TD3DText::reportCut(const Extent& extent) {
   if (!messages_.reporter || lastReportedCut_ == info_.Text) return;
@@ -145,8 +159,17 @@ void TD3DText::reportCut(const Extent& extent) {
 }
 
 void TD3DText::TransformVertices() {
-  TransformToWorld(ModelVertices, WorldVertices, placement_.Matrix(info_.Scale, info_.Angles), info_.Position,
-                   VertexAttributes::Copy);
+  const D3DMATRIX& m = placement_.Matrix(info_.Scale, info_.Angles);
+  if (!walled_) {
+    TransformToWorld(ModelVertices, WorldVertices, m, info_.Position, VertexAttributes::Copy);
+    return;
+  }
+  // The walls are copies of front and back vertices, and so are their placed
+  // copies: only the faces are placed, the walls copied from them.
+  const std::size_t faces = 2 * frontPoints_;
+  TransformToWorld(std::span<const D3DLVERTEX>(ModelVertices).first(faces),
+                   std::span<D3DLVERTEX>(WorldVertices).first(faces), m, info_.Position, VertexAttributes::Copy);
+  copyWalls(WorldVertices, frontPoints_);
 }
 
 void TD3DText::SetText(const std::string& text) {

@@ -110,6 +110,8 @@ class TD3DText final : public TD3DTimingObject {
   TD3DTextInfo info_;
   TextMessages messages_;
   std::size_t builtCharacters_ = 0;
+  std::size_t frontPoints_ = 0;  // front vertices of the built geometry
+  bool walled_ = false;          // whether walls follow the front and back faces
   std::string lastReportedCut_;  // the text whose cut was reported last, so it is told once
   PlacementCache placement_;
   std::unique_ptr<TDirect3DTexture2> ownTexture_;  // the colour texture Prepare made

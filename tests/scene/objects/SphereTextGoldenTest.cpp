@@ -127,7 +127,8 @@ TEST(TextGolden, FlatSolidAndOutlineLines) {
   solidInfo.ShearX = 0.8f;
   solidInfo.Sides = true;
   TD3DText solid(stage.display(), TTexturePairs{}, solidInfo);
-  TD3DTextInfo outlineInfo = line("Outline", -1.7f, 0);
+  TD3DTextInfo outlineInfo = line("Outline", -1.9f, 0);
+  outlineInfo.Scale = {1.6f, 1.6f, 0};  // large enough that its thin bands show whole
   outlineInfo.Filled = false;
   outlineInfo.FrontColor = 0x60FF60;
   TD3DText outline(stage.display(), TTexturePairs{}, outlineInfo);

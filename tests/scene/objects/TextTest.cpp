@@ -12,6 +12,7 @@
 #include "scene/objects/GlyphFont.h"
 #include "scene/objects/SceneLight.h"
 #include "scene/objects/Text.h"
+#include "scene/objects/VertexPlacement.h"
 #include "RecordingDisplay.h"
 #include "StoredForms.h"
 
@@ -182,6 +183,27 @@ TEST(Text, SolidTextHasABackFaceAndClosedWalls) {
     }
   }
   EXPECT_EQ(k, 8 * n);
+}
+
+TEST(Text, EveryWorldVertexOfWalledTextIsItsModelVertexPlaced) {
+  TD3DTextInfo info = textInfo("W", 0.4f, true);
+  info.Scale = {1.5f, 2, 0.4f};
+  info.Angles = {0.2f, -0.9f, 0.4f};
+  info.Position = {3, -1, 7};
+  TD3DText t = text(info);
+  t.SetText("Wq");
+  const D3DMATRIX m = PlacementMatrix(info.Scale, info.Angles);
+  ASSERT_EQ(t.WorldVertices.size(), t.ModelVertices.size());
+  for (std::size_t i = 0; i < t.ModelVertices.size(); ++i) {
+    const D3DLVERTEX& a = t.ModelVertices[i];
+    D3DVECTOR p;
+    ASSERT_EQ(TransformPoint(p, {a.x, a.y, a.z}, m), kS_OK);
+    ASSERT_NEAR(t.WorldVertices[i].x, p.x + 3, 1e-5) << i;
+    ASSERT_NEAR(t.WorldVertices[i].y, p.y - 1, 1e-5) << i;
+    ASSERT_NEAR(t.WorldVertices[i].z, p.z + 7, 1e-5) << i;
+    ASSERT_EQ(t.WorldVertices[i].color, a.color) << i;
+    ASSERT_EQ(t.WorldVertices[i].tu, a.tu) << i;
+  }
 }
 
 TEST(Text, SetTextRebuildsOnlyOnAChange) {
