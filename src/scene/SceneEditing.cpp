@@ -25,6 +25,8 @@
 #include "scene/objects/ObjectIdCounter.h"
 #include "scene/objects/Polygon.h"
 #include "scene/objects/QuadrAngle.h"
+#include "scene/objects/Sphere.h"
+#include "scene/objects/Text.h"
 
 namespace velorina {
 
@@ -109,11 +111,19 @@ std::pair<std::string, std::unique_ptr<TD3DObject>> TD3DScene::buildObject(const
             AcquireTextureSet(info.TextureNames, pairs);
             return {name, std::make_unique<TD3DPolygon>(DXDraw_, pairs, info)};
           },
-          [&](const TD3DSphereInfo&) -> Built {
-            return {};  // spheres are read but not built yet
+          [&](const TD3DSphereInfo& s) -> Built {
+            TD3DSphereInfo info = s;
+            const std::string name = info.TextureNames.get(0);
+            TTexturePairs pairs;
+            AcquireTextureSet(info.TextureNames, pairs);
+            return {name, std::make_unique<TD3DSphere>(DXDraw_, pairs, info)};
           },
-          [&](const TD3DTextInfo&) -> Built {
-            return {};  // 3D texts are read but not built yet
+          [&](const TD3DTextInfo& t) -> Built {
+            TD3DTextInfo info = t;
+            const std::string name = info.TextureNames.get(0);
+            TTexturePairs pairs;
+            AcquireTextureSet(info.TextureNames, pairs);
+            return {name, std::make_unique<TD3DText>(DXDraw_, pairs, info, TextMessages{reporter_, messageCaption_})};
           },
           [&](const TD3DSceneInfo& s) -> Built {
             TD3DSceneInfo info = s;
