@@ -12,6 +12,8 @@
 #include "scene/objects/Polygon.h"
 #include "scene/objects/QuadrAngle.h"
 #include "scene/objects/Sound.h"
+#include "scene/objects/Sphere.h"
+#include "scene/objects/Text.h"
 #include "scene/objects/Tone.h"
 #include "scene/records/SceneStreamWriter.h"
 #include "scene/records/StreamVersion.h"
@@ -19,18 +21,6 @@
 namespace velorina {
 
 namespace {
-
-// The record of a kind whose object keeps no record of its own to hand out: its
-// stored form, read back.
-template <typename Info>
-Info recordFromStore(const TD3DObject& object) {
-  MemoryStream stored;
-  object.SaveToStream(stored);
-  ByteReader in(stored.bytes(), "object");
-  Info info = Info::read(in, stream_version::kCurrent);
-  info.TextureNames = object.TextureNameTable();
-  return info;
-}
 
 // The entry of one object; none for a kind that has no stored form.
 std::optional<SceneObjectEntry> entryOf(const std::string& name, const TD3DObject& object) {
@@ -57,11 +47,11 @@ std::optional<SceneObjectEntry> entryOf(const std::string& name, const TD3DObjec
       break;
     }
     case ObjectKind::Sphere:
-      entry.Record = recordFromStore<TD3DSphereInfo>(object);
+      entry.Record = dynamic_cast<const TD3DSphere&>(object).GetInfo();
       entry.TextureNames = std::get<TD3DSphereInfo>(entry.Record).TextureNames;
       break;
     case ObjectKind::Text:
-      entry.Record = recordFromStore<TD3DTextInfo>(object);
+      entry.Record = dynamic_cast<const TD3DText&>(object).GetInfo();
       entry.TextureNames = std::get<TD3DTextInfo>(entry.Record).TextureNames;
       break;
     default:

@@ -329,7 +329,7 @@ const std::string kFirstWorld = std::string(VELORINA_TEST_DATA_DIR) + "/../data/
 // The README's walk-through, as a new user types it: build, pack, render. Its
 // sphere and text need the sphere and text objects, which the scene builds once
 // they exist; until then `scene build` refuses the world.
-TEST(FirstWorld, DISABLED_BuildsPacksAndRendersHeadless) {
+TEST(FirstWorld, BuildsPacksAndRendersHeadless) {
   test::TempDir dir;
   const auto wad = dir.file("first.wad");
   auto r = runCommand(kTool + " scene build " + quote(kFirstWorld + "/world.json") + " -o " + quote(wad));
@@ -357,7 +357,7 @@ TEST(FirstWorld, DISABLED_BuildsPacksAndRendersHeadless) {
   }
 }
 
-TEST(FirstWorld, DISABLED_DumpsAsItsDescription) {
+TEST(FirstWorld, DumpsAsItsDescription) {
   test::TempDir dir;
   const auto wad = dir.file("first.wad");
   ASSERT_EQ(runCommand(kTool + " scene build " + quote(kFirstWorld + "/world.json") + " -o " + quote(wad)).status, 0);

@@ -41,6 +41,7 @@ class TD3DSphere final : public TD3DVariableComplexityTimingObject {
   void AddTextureNames(std::vector<std::string>& list) const override;
   bool SameAs(const TD3DObject& other) const override;
   void SaveToStream(Stream& out) const override { info_.write(out); }
+  TTextureNames TextureNameTable() const override { return info_.TextureNames; }
   void LoadFromStream(ByteReader& in, std::int32_t version) override;
   float UpdateDistance(const D3DVECTOR& eye) override;
   std::string GetTextureName() const override { return info_.TextureNames.get(0); }

@@ -60,6 +60,7 @@ class TD3DText final : public TD3DTimingObject {
   // same names for the animation's frames; the text itself takes no part.
   bool SameAs(const TD3DObject& other) const override;
   void SaveToStream(Stream& out) const override { info_.write(out); }
+  TTextureNames TextureNameTable() const override { return info_.TextureNames; }
   void LoadFromStream(ByteReader& in, std::int32_t version) override;
   float UpdateDistance(const D3DVECTOR& eye) override;
   std::string GetTextureName() const override { return info_.TextureNames.get(0); }

@@ -180,5 +180,23 @@ TEST_F(SphereTextWorld, AddObjectBuildsSpheresAndTextsWithTheirTextures) {
   EXPECT_EQ(scene.Objects.size(), 4u);
 }
 
+TEST_F(SphereTextWorld, SavedSpheresAndTextsLoadBackWithTheirRecordsAndTextures) {
+  scene.LoadFromFile(dir.write("world.d3d", world(117)));
+  const std::string saved = dir.write("saved.d3d", "");
+  scene.SaveToFile(saved);
+  TD3DScene again{&rig.display, nullptr, rig.clock};
+  again.LoadFromFile(saved);
+  ASSERT_EQ(again.Objects.size(), 2u);
+  const auto* sphere = dynamic_cast<const TD3DSphere*>(again.Objects[0].object.get());
+  const auto* text = dynamic_cast<const TD3DText*>(again.Objects[1].object.get());
+  ASSERT_NE(sphere, nullptr);
+  ASSERT_NE(text, nullptr);
+  const auto* before = dynamic_cast<const TD3DSphere*>(scene.Objects[0].object.get());
+  EXPECT_EQ(sphere->GetInfo(), before->GetInfo());  // texture names included
+  EXPECT_EQ(text->GetInfo(), dynamic_cast<const TD3DText*>(scene.Objects[1].object.get())->GetInfo());
+  EXPECT_EQ(sphere->GetTextureName(), dir.file("earth.bmp"));
+  EXPECT_EQ(text->GetTextureName(), dir.file("stone.bmp"));
+}
+
 }  // namespace
 }  // namespace velorina
