@@ -13,6 +13,8 @@ PACKAGES=(
   freedoom
   xvfb xauth xdotool
   libgl-dev libgl1-mesa-dri
+  libglu1-mesa-dev
+  libfreetype-dev fonts-liberation
 )
 
 missing=()
