@@ -78,8 +78,22 @@ void createArchiveFile(const std::string& fileName, const std::vector<std::strin
   if (progress) progress(ProgressStage::Done, 100);
 }
 
-void writeLumpToArchiveFile(const std::string& fileName, Stream& source, const std::string& lumpName,
-                            std::size_t prefixLength, TCompressionLevel level, const ProgressHandler& progress) {
+void writeArchiveFile(const std::string& fileName, const std::vector<ArchiveLump>& lumps, TCompressionLevel level) {
+  if (lumps.size() > kWadMaxEntries) {
+    throw EWadError("Stream write error", ErrorContext{fileName, std::nullopt, std::nullopt, "more than 65536 lumps"});
+  }
+  AtomicFileWriter writer(fileName);
+  Stream& out = writer.stream();
+  writeHeader(out, 0, static_cast<std::uint32_t>(lumps.size()));
+  std::vector<TWadEntry> entries;
+  entries.reserve(lumps.size());
+  for (const auto& lump : lumps) entries.push_back(appendLump(out, lump.data, storedLumpName(lump.name, 0), level));
+  finishArchive(out, entries, level);
+  writer.commit();
+}
+
+void writeLumpsToArchiveFile(const std::string& fileName, const std::vector<ArchiveLump>& lumps,
+                             TCompressionLevel level, const ProgressHandler& progress) {
   std::vector<TWadEntry> entries;
   std::uint32_t keep = kWadHeaderSize;  // bytes of the old file that stay: header and lump data
   std::unique_ptr<TWad> old;
@@ -98,25 +112,37 @@ void writeLumpToArchiveFile(const std::string& fileName, Stream& source, const s
   } else {
     writeHeader(out, 0, 0);
   }
-  source.setPosition(0);
-  ByteBuffer data(static_cast<std::size_t>(source.remaining()));
-  source.readExact(data.data(), data.size());
-  const std::string stored = storedLumpName(lumpName, prefixLength);
-  const std::string key = upperAscii(stored);
-  TWadEntry entry = appendLump(out, data, stored, level);
-  auto same = std::find_if(entries.begin(), entries.end(), [&](const TWadEntry& e) { return upperAscii(e.Name) == key; });
-  if (same != entries.end()) {
-    *same = std::move(entry);
-  } else {
-    if (entries.size() >= kWadMaxEntries) {
-      throw EWadError("Stream write error", ErrorContext{fileName, std::nullopt, std::nullopt, "the archive holds 65536 entries"});
+  for (std::size_t i = 0; i < lumps.size(); ++i) {
+    const std::string stored = storedLumpName(lumps[i].name, 0);
+    const std::string key = upperAscii(stored);
+    TWadEntry entry = appendLump(out, lumps[i].data, stored, level);
+    auto same =
+        std::find_if(entries.begin(), entries.end(), [&](const TWadEntry& e) { return upperAscii(e.Name) == key; });
+    if (same != entries.end()) {
+      *same = std::move(entry);
+    } else {
+      if (entries.size() >= kWadMaxEntries) {
+        throw EWadError("Stream write error",
+                        ErrorContext{fileName, std::nullopt, std::nullopt, "the archive holds 65536 entries"});
+      }
+      entries.push_back(std::move(entry));
     }
-    entries.push_back(std::move(entry));
+    if (progress) progress(ProgressStage::Working, static_cast<int>(std::lround(100.0 * (i + 1) / lumps.size())));
   }
   finishArchive(out, entries, level);
   old.reset();
   writer.commit();
   if (progress) progress(ProgressStage::Done, 100);
+}
+
+void writeLumpToArchiveFile(const std::string& fileName, Stream& source, const std::string& lumpName,
+                            std::size_t prefixLength, TCompressionLevel level, const ProgressHandler& progress) {
+  source.setPosition(0);
+  std::vector<ArchiveLump> lumps(1);
+  lumps[0].name = storedLumpName(lumpName, prefixLength);
+  lumps[0].data.resize(static_cast<std::size_t>(source.remaining()));
+  source.readExact(lumps[0].data.data(), lumps[0].data.size());
+  writeLumpsToArchiveFile(fileName, lumps, level, progress);
 }
 
 }  // namespace velorina

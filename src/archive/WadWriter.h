@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/ByteBuffer.h"
 #include "archive/CompressionLevel.h"
 #include "archive/Stream.h"
 
@@ -21,6 +22,22 @@ void createArchiveFile(const std::string& fileName, const std::vector<std::strin
 // that stored name (ASCII case ignored). Creates the archive when it does not exist.
 void writeLumpToArchiveFile(const std::string& fileName, Stream& source, const std::string& lumpName,
                             std::size_t prefixLength, TCompressionLevel level, const ProgressHandler& progress = {});
+
+// One lump to write: its name as stored and its uncompressed bytes.
+struct ArchiveLump {
+  std::string name;
+  ByteBuffer data;
+};
+
+// Writes a new archive holding `lumps` in order (names cut to 255), replacing any
+// old file only once the new one is complete.
+void writeArchiveFile(const std::string& fileName, const std::vector<ArchiveLump>& lumps, TCompressionLevel level);
+
+// Adds `lumps` in order to the archive file, each replacing an entry of the same
+// name (ASCII case ignored), in one pass through a temporary file. Creates the
+// archive when it does not exist.
+void writeLumpsToArchiveFile(const std::string& fileName, const std::vector<ArchiveLump>& lumps,
+                             TCompressionLevel level, const ProgressHandler& progress = {});
 
 // The stored name for `name`: without its first `prefixLength` characters, cut to 255.
 std::string storedLumpName(const std::string& name, std::size_t prefixLength);

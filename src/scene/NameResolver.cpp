@@ -3,6 +3,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 
 #include "archive/FileStream.h"
@@ -39,6 +40,12 @@ struct DirCloser {
 };
 
 }  // namespace
+
+std::string runningProgramDirectory() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : exe.parent_path().string();
+}
 
 std::string directoryOf(const std::string& path) {
   const auto p = path.find_last_of("\\/");

@@ -36,6 +36,9 @@ std::string ResolveResourceName(const std::string& name);
 // is no such regular file.
 std::string findFileIgnoringCase(const std::string& directory, const std::string& file);
 
+// The directory of the running program (empty when it cannot be found).
+std::string runningProgramDirectory();
+
 // The directory part of a path with "\" or "/" separators (empty when there is none).
 std::string directoryOf(const std::string& path);
 

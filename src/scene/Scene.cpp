@@ -27,7 +27,11 @@
 
 namespace velorina {
 
-TD3DScene::TD3DScene(DXDraw* device, SoundDevice* sound, const IClock& clock) {
+TD3DScene::TD3DScene(DXDraw* device, SoundDevice* sound, const IClock& clock)
+    : TD3DScene(device, sound, clock, runningProgramDirectory()) {}
+
+TD3DScene::TD3DScene(DXDraw* device, SoundDevice* sound, const IClock& clock, std::string programDirectory) {
+  this->programDirectory = std::move(programDirectory);
   initialize(device, sound, clock, false);
 }
 
@@ -48,11 +52,17 @@ std::unique_ptr<TD3DScene> TD3DScene::CreateChild(const TD3DSceneInfo& info, TD3
   auto child = std::make_unique<TD3DScene>(ChildKey{}, parent);
   child->SceneInfo = info;
   if (!info.Name.empty()) {
-    if (parent.LoadingFromArchive && parent.Archive) {
-      const ByteBuffer lump = parent.Archive->ReadEntry(parent.ResolveArchiveName(info.Name));
+    if (TWad* archive = parent.LoadingFromArchive ? parent.sourceArchive() : nullptr) {
+      // The nested world reads its media from the parent's archive too.
+      const ByteBuffer lump = archive->ReadEntry(parent.ResolveArchiveName(info.Name));
       child->LoadingFromArchive = true;
+      struct Done {
+        TD3DScene& s;
+        ~Done() { s.LoadingFromArchive = false; }
+      } done{*child};
       child->ReadSceneStream(lump, info.Name);
-      child->LoadingFromArchive = false;
+    } else if (parent.ResourceMode) {
+      child->LoadFromResource(info.Name);
     } else {
       child->LoadFromFile(info.Name);
     }
@@ -201,6 +211,7 @@ std::int32_t TD3DScene::PrimitiveCount() const {
 
 void TD3DScene::ClearObjects() {
   Objects.clear();
+  objectsReordered();
   AudioObjects.clear();
   DataItems.clear();
   Actions.clear();
@@ -271,9 +282,14 @@ std::string TD3DScene::ResolveFileName(const std::string& name) const {
   return velorina::ResolveFileName(name, searchPlaces());
 }
 
+TWad* TD3DScene::sourceArchive() const {
+  if (Archive) return Archive.get();
+  return ParentScene != nullptr ? ParentScene->sourceArchive() : nullptr;
+}
+
 std::string TD3DScene::ResolveArchiveName(const std::string& name) const {
-  if (!LoadingFromArchive || !Archive) return name;
-  return resolveArchiveEntryName(*Archive, name);
+  const TWad* archive = LoadingFromArchive ? sourceArchive() : nullptr;
+  return archive != nullptr ? resolveArchiveEntryName(*archive, name) : name;
 }
 
 
@@ -293,6 +309,7 @@ void TD3DScene::RecomputeIdentifierCounter() {
 }
 
 void TD3DScene::RebuildSubScenes() {
+  objectsReordered();
   SubScenes.clear();
   for (auto& e : Objects) {
     if (e.object && e.object->KindCode() == 7) SubScenes.push_back(static_cast<TD3DScene*>(e.object.get()));

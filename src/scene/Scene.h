@@ -12,8 +12,10 @@
 #include <span>
 #include <variant>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "archive/CompressionLevel.h"
 #include "archive/SubStream.h"
 #include "archive/Wad.h"
 #include "platform/display/IClock.h"
@@ -30,6 +32,7 @@
 namespace velorina {
 
 class SoundDevice;
+class TD3DPolygon;
 class TDirect3DTexture2;
 class ToneGenHost;
 class MessageReporter;
@@ -58,6 +61,9 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   // through `sound` (may be null: the scene keeps a silent device of its own), timed
   // by `clock`; all three must outlive the scene.
   TD3DScene(DXDraw* device, SoundDevice* sound, const IClock& clock);
+  // The same, with the directory that ResolveFileName searches as the program's
+  // (the one-argument-less form takes the running program's own directory).
+  TD3DScene(DXDraw* device, SoundDevice* sound, const IClock& clock, std::string programDirectory);
   // A sub-scene placed by `info`, loaded from the world its name gives, sharing the
   // parent's textures and search paths. Refuses (ESceneError) a world that includes
   // itself or nests deeper than kMaxNesting.
@@ -191,10 +197,111 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   // Resets (top-level scene without a file) and raises the identifier counter.
   void RecomputeIdentifierCounter();
 
-  // --- queries and audio control ----------------------------------------------
-  // Builds an object (a quadrangle, a polygon or a nested scene) from its record,
-  // with its textures, and appends it; null for kinds that cannot be built.
+  // --- building and editing ---------------------------------------------------
+  // Every operation that changes a list sets Modified; those that add or replace
+  // also raise the identifier counter to the highest identifier in use. Operations
+  // that take an index do nothing for an index outside the list.
+  //
+  // Builds an object of `kind` from its record, with its textures, and appends it
+  // under its texture name (a nested scene: under its scene name). Null, and the
+  // scene unchanged, when the record is not of that kind or nothing can be built.
+  TD3DObject* AddObject(ObjectKind kind, const SceneObjectRecord& info);
+  // The same with the kind the record stands for.
   TD3DObject* AddObject(const SceneObjectRecord& record);
+  // Merges a polygon or quadrangle into the first polygon (in list order) that takes
+  // it and answers true; otherwise adds it as AddObject does and answers false. The
+  // candidates are found by their first texture name, so adding n surfaces costs
+  // time in proportion to n.
+  bool AddOrMergeObject(ObjectKind kind, const SceneObjectRecord& info);
+  void DeleteObject(std::size_t index);
+  // Builds the new object first; only then the old one is freed and the new one
+  // takes its place (and name). All changes become pending. Null, and nothing
+  // changed, for an index outside the list or a record that builds nothing.
+  TD3DObject* ReplaceObject(std::size_t index, ObjectKind kind, const SceneObjectRecord& info);
+  // Adds each triangle of the polygon at `index` as a polygon of its own at the
+  // end; then deletes the polygon when `deleteOriginal`, and marks positions as
+  // pending when `markMoved`. Nothing for an object that is not a polygon.
+  void SplitPolygon(std::size_t index, bool deleteOriginal, bool markMoved);
+  // Splits every polygon and removes the originals; the other objects keep their
+  // order, followed by the pieces.
+  void SplitAllPolygons();
+  // Adds a light and applies it to every object.
+  TD3DSceneLight* AddLight(const TD3DSceneLightInfo& info);
+  void DeleteLight(std::size_t index);
+  void ReplaceLight(std::size_t index, const TD3DSceneLightInfo& info);
+  // A wave sound over the wave its record names (opened once per name, see
+  // GetWaveStream), listed under the name the wave is cached under and given the
+  // viewer's position and orientation.
+  TD3DBaseAudio* AddSound(const TD3DSoundInfo& info);
+  // A tone, listed under "Tone".
+  TD3DBaseAudio* AddTone(const TD3DToneInfo& info);
+  // The replacements build the new item before the old one is freed, so a failure
+  // leaves the old one in place.
+  TD3DBaseAudio* ReplaceSound(std::size_t index, const TD3DSoundInfo& info);
+  TD3DBaseAudio* ReplaceTone(std::size_t index, const TD3DToneInfo& info);
+  void DeleteAudio(std::size_t index);
+  // A data item over the data its name gives (see GetDataStream).
+  TCustomData* AddData(const TCustomDataInfo& info);
+  void DeleteData(std::size_t index);
+  // Modified is set only when the new record differs from the old one.
+  TCustomData* ReplaceData(std::size_t index, const TCustomDataInfo& info);
+
+  // --- saving -------------------------------------------------------------------
+  // The scene as records: the persistent objects in list order, sounds and tones,
+  // data items, the actions that are not temporary, lights, and as texture names
+  // every name the objects use (each once, ASCII case ignored).
+  SceneDocument ToDocument() const;
+  // The scene stream of the scene (SceneStreamWriter); `target` names it in messages.
+  ByteBuffer SaveToBytes(const std::string& target = "scene") const;
+  // Writes the scene stream to a file. An existing file (unless it is itself a
+  // ".~D3D") is first copied to the same name with the extension ".~D3D"; copy and
+  // file are each written through a temporary file and a rename, so an interrupted
+  // save leaves the old world or its copy whole. FileName becomes `fileName` and
+  // Modified is cleared only when the file is complete.
+  void SaveToFile(const std::string& fileName);
+  // How SaveToArchiveFile fills the archive.
+  enum class ArchiveSave {
+    SceneOnly,  // a new archive holding only the scene lump
+    WithMedia,  // the media files, then the scene lump, added to the archive (made when missing)
+  };
+  struct ArchiveSaveOptions {
+    ArchiveSave form = ArchiveSave::WithMedia;
+    // The media to write (WithMedia); none: the files CollectMediaFiles finds.
+    std::optional<std::vector<std::string>> media;
+    // Another archive to read media from when they are neither files nor entries
+    // of the archive the scene was opened from (such as the archive of a package,
+    // which is closed once the world is read). Not owned; may be null.
+    TWad* mediaArchive = nullptr;
+    TCompressionLevel level = TCompressionLevel::clDefault;
+  };
+  // What a save to an archive wrote: the media lumps, the media found nowhere, and
+  // the scene lump's name.
+  struct ArchiveSaveReport {
+    std::vector<std::string> mediaWritten;
+    std::vector<std::string> mediaMissing;
+    std::string sceneLump;
+  };
+  // Saves into an archive file: an existing archive (unless it is itself a ".~WAD")
+  // is first copied to the same name with the extension ".~WAD". Each media file is
+  // a lump named by the name the scene knows it by, read from its file, from the
+  // archive the scene was opened from, from options.mediaArchive, or from the wave
+  // and data caches; the scene lump is named by SceneLumpName. Modified is cleared
+  // when the archive is complete.
+  ArchiveSaveReport SaveToArchiveFile(const std::string& archiveFile, const std::string& lumpName,
+                                      const ArchiveSaveOptions& options);
+  ArchiveSaveReport SaveToArchiveFile(const std::string& archiveFile, const std::string& lumpName) {
+    return SaveToArchiveFile(archiveFile, lumpName, ArchiveSaveOptions{});
+  }
+  // The scene lump's name for a given name: "C:\" in front unless its second and
+  // third characters are ":\", ".D3D" after unless it ends so (ASCII case ignored);
+  // "MAP01" gives "C:\MAP01.D3D".
+  static std::string SceneLumpName(const std::string& name);
+  // Appends the media the scene uses that `list` lacks (ASCII case ignored): the
+  // textures that exist as files or archive entries, the waves, the data items,
+  // then each nested scene's world and its own media.
+  void CollectMediaFiles(std::vector<std::string>& list) const;
+
+  // --- queries and audio control ----------------------------------------------
   // Keeps textures loaded without drawing anything: after acquiring the whole list,
   // one empty polygon per reference (white, one frame, a triangle list, the given
   // texture mode and cull mode, blend mode 16 when blended), marked merged so that
@@ -287,6 +394,19 @@ class TD3DScene final : public TD3DObject, public IActionScene {
 
  private:
   void initialize(DXDraw* device, SoundDevice* sound, const IClock& clock, bool isChild);
+  // The archive names are looked up in: the scene's own, or for a nested scene
+  // the one its parent reads from; null when there is none.
+  TWad* sourceArchive() const;
+  // Builds an object when the record is of `kind`; no object otherwise.
+  std::pair<std::string, std::unique_ptr<TD3DObject>> buildObjectOfKind(ObjectKind kind, const SceneObjectRecord& info);
+  // The polygons that may take a surface with this first texture name, in list order.
+  std::vector<TD3DPolygon*>& mergeCandidates(const std::string& textureName);
+  void objectsReordered() { mergeIndexValid_ = false; }
+  std::unique_ptr<TD3DBaseAudio> makeSound(TD3DSoundInfo info, std::string& listName);
+  void giveViewer(TD3DBaseAudio& audio);
+  void syncLightPointers();
+  // The bytes of a media file for an archive; nothing when found nowhere.
+  std::optional<ByteBuffer> mediaBytes(const std::string& name, TWad* extra) const;
   void resetClock();
   void closeArchive();
   enum class ArchiveLoad { Replace, Add };
@@ -331,6 +451,12 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   // the per-frame work allocates nothing).
   std::vector<TD3DSceneLight*> lightPointers_;
   std::unique_ptr<TSubStream> archiveWindow_;
+  // Polygons by first texture name, for AddOrMergeObject: valid for the first
+  // mergeIndexed_ objects while mergeIndexValid_ holds; any change other than an
+  // append clears it.
+  std::unordered_map<std::string, std::vector<TD3DPolygon*>> mergeIndex_;
+  std::size_t mergeIndexed_ = 0;
+  bool mergeIndexValid_ = false;
 };
 
 // A scene could not be built as asked (a world including itself, nesting too deep).

@@ -21,6 +21,7 @@
 #include "scene/objects/Tone.h"
 #include "platform/render/Direct3DTexture2.h"
 #include "scene/records/SceneStreamReader.h"
+#include "scene/records/SceneStreamWriter.h"
 #include "scene/objects/ObjectIdCounter.h"
 #include "scene/objects/Polygon.h"
 #include "scene/objects/QuadrAngle.h"
@@ -34,6 +35,19 @@ template <typename... Fs>
 struct Overloaded : Fs... {
   using Fs::operator()...;
 };
+
+// The texture-name table of a record that has one.
+TTextureNames recordTextureNames(const SceneObjectRecord& record) {
+  return std::visit(
+      [](const auto& r) -> TTextureNames {
+        if constexpr (requires { r.TextureNames; }) {
+          return r.TextureNames;
+        } else {
+          return {};
+        }
+      },
+      record);
+}
 
 }  // namespace
 
@@ -101,22 +115,240 @@ std::pair<std::string, std::unique_ptr<TD3DObject>> TD3DScene::buildObject(const
           },
           [&](const TD3DSceneInfo& s) -> Built {
             TD3DSceneInfo info = s;
-            if (!info.Name.empty() && !LoadingFromArchive) info.Name = ResolveFileName(info.Name);
+            if (!info.Name.empty() && !LoadingFromArchive) {
+              info.Name = ResourceMode ? ResolveResourceName(info.Name) : ResolveFileName(info.Name);
+            }
             return {s.Name, CreateChild(info, *this)};
           },
       },
       record);
 }
 
-TD3DObject* TD3DScene::AddObject(const SceneObjectRecord& record) {
-  const auto* polygon = std::get_if<TD3DPolygonInfo>(&record);
-  auto [name, object] = buildObject(record, polygon != nullptr ? polygon->TextureNames : TTextureNames{});
+// --- surface objects ------------------------------------------------------------------
+
+std::pair<std::string, std::unique_ptr<TD3DObject>> TD3DScene::buildObjectOfKind(ObjectKind kind,
+                                                                                  const SceneObjectRecord& info) {
+  if (kindOfRecord(info) != kind) return {};
+  return buildObject(info, recordTextureNames(info));
+}
+
+TD3DObject* TD3DScene::AddObject(ObjectKind kind, const SceneObjectRecord& info) {
+  auto [name, object] = buildObjectOfKind(kind, info);
   if (!object) return nullptr;
   Modified = true;
   TD3DObject* added = Objects.add(std::move(name), std::move(object));
-  RebuildSubScenes();
+  // A nested scene joins SubScenes; the list is not rebuilt, so adding stays cheap.
+  if (added->KindCode() == d3dValue(ObjectKind::Scene)) SubScenes.push_back(static_cast<TD3DScene*>(added));
   RecomputeIdentifierCounter();
   return added;
+}
+
+TD3DObject* TD3DScene::AddObject(const SceneObjectRecord& record) { return AddObject(kindOfRecord(record), record); }
+
+std::vector<TD3DPolygon*>& TD3DScene::mergeCandidates(const std::string& textureName) {
+  if (!mergeIndexValid_ || mergeIndexed_ > Objects.size()) {
+    mergeIndex_.clear();
+    mergeIndexed_ = 0;
+    mergeIndexValid_ = true;
+  }
+  // Objects appended since the last call join the index in list order.
+  for (; mergeIndexed_ < Objects.size(); ++mergeIndexed_) {
+    TD3DObject* object = Objects[mergeIndexed_].object.get();
+    if (object == nullptr || object->KindCode() != d3dValue(ObjectKind::Polygon)) continue;
+    if (auto* polygon = dynamic_cast<TD3DPolygon*>(object)) mergeIndex_[polygon->GetTextureName()].push_back(polygon);
+  }
+  return mergeIndex_[textureName];
+}
+
+bool TD3DScene::AddOrMergeObject(ObjectKind kind, const SceneObjectRecord& info) {
+  if (kindOfRecord(info) == kind) {
+    const std::string* texture = nullptr;
+    if (const auto* q = std::get_if<TD3DQuadrangleInfo>(&info)) texture = &q->TextureName;
+    if (const auto* p = std::get_if<TD3DPolygonInfo>(&info)) texture = &p->TextureNames.get(0);
+    if (texture != nullptr) {
+      for (TD3DPolygon* polygon : mergeCandidates(*texture)) {
+        const bool merged = std::visit([&](const auto& r) { return polygon->CanMerge(r) && polygon->Merge(r); }, info);
+        if (merged) {
+          Modified = true;
+          return true;
+        }
+      }
+    }
+  }
+  AddObject(kind, info);
+  return false;
+}
+
+void TD3DScene::DeleteObject(std::size_t index) {
+  if (index >= Objects.size()) return;
+  Objects.removeAt(index);
+  Modified = true;
+  RebuildSubScenes();
+}
+
+TD3DObject* TD3DScene::ReplaceObject(std::size_t index, ObjectKind kind, const SceneObjectRecord& info) {
+  if (index >= Objects.size() || d3dValue(kind) >= 16) return nullptr;
+  auto [name, object] = buildObjectOfKind(kind, info);
+  if (!object) return nullptr;
+  Modified = true;
+  auto& entry = Objects[index];
+  entry.name = std::move(name);
+  entry.object = std::move(object);  // the old object goes only now
+  RebuildSubScenes();
+  InvalidateAll();
+  RecomputeIdentifierCounter();
+  return entry.object.get();
+}
+
+void TD3DScene::SplitPolygon(std::size_t index, bool deleteOriginal, bool markMoved) {
+  if (index >= Objects.size()) return;
+  const auto* polygon = dynamic_cast<const TD3DPolygon*>(Objects[index].object.get());
+  if (polygon == nullptr) return;
+  std::vector<TD3DPolygonInfo> pieces;  // as many as there are triangles
+  SplitIntoTriangles(*polygon, pieces);
+  for (const auto& piece : pieces) AddObject(ObjectKind::Polygon, piece);
+  if (deleteOriginal) DeleteObject(index);
+  if (markMoved) PendingChanges |= pcPosition;
+  Modified = true;
+}
+
+void TD3DScene::SplitAllPolygons() {
+  const std::size_t n = Objects.size();
+  for (std::size_t i = 0; i < n; ++i) SplitPolygon(i, false, false);
+  for (std::size_t i = n; i-- > 0;) {
+    if (dynamic_cast<const TD3DPolygon*>(Objects[i].object.get()) != nullptr) DeleteObject(i);
+  }
+  PendingChanges |= pcPosition;
+}
+
+// --- lights ----------------------------------------------------------------------------
+
+void TD3DScene::syncLightPointers() {
+  lightPointers_.clear();
+  for (auto& l : Lights) lightPointers_.push_back(l.object.get());
+}
+
+TD3DSceneLight* TD3DScene::AddLight(const TD3DSceneLightInfo& info) {
+  TD3DSceneLight* light = Lights.add({}, std::make_unique<TD3DSceneLight>(info));
+  syncLightPointers();
+  for (auto& e : Objects) {
+    if (e.object) e.object->ApplyLight(*light);
+  }
+  PendingChanges |= pcLighting;
+  Modified = true;
+  RecomputeIdentifierCounter();
+  return light;
+}
+
+void TD3DScene::DeleteLight(std::size_t index) {
+  if (index >= Lights.size()) return;
+  Lights.removeAt(index);
+  syncLightPointers();
+  PendingChanges |= pcLighting;
+  Modified = true;
+}
+
+void TD3DScene::ReplaceLight(std::size_t index, const TD3DSceneLightInfo& info) {
+  if (index >= Lights.size()) return;  // an index below 0 arrives here as a huge one
+  Lights[index].object = std::make_unique<TD3DSceneLight>(info);
+  syncLightPointers();
+  PendingChanges |= pcLighting;
+  Modified = true;
+  RecomputeIdentifierCounter();
+}
+
+// --- audio -----------------------------------------------------------------------------
+
+std::unique_ptr<TD3DBaseAudio> TD3DScene::makeSound(TD3DSoundInfo info, std::string& listName) {
+  listName = info.WaveName;
+  std::unique_ptr<Stream> wave = GetWaveStream(listName);
+  info.WaveName = listName;
+  auto sound = std::make_unique<TD3DSound>(sound_, std::move(wave), info, audioStart(), *clock_);
+  giveViewer(*sound);
+  return sound;
+}
+
+void TD3DScene::giveViewer(TD3DBaseAudio& audio) {
+  audio.SetListenerPosition(GetCameraPosition());
+  audio.SetListenerOrientation(GetCameraRotation());
+}
+
+TD3DBaseAudio* TD3DScene::AddSound(const TD3DSoundInfo& info) {
+  std::string name;
+  auto sound = makeSound(info, name);
+  TD3DBaseAudio* added = AudioObjects.add(std::move(name), std::move(sound));
+  Modified = true;
+  RecomputeIdentifierCounter();
+  return added;
+}
+
+TD3DBaseAudio* TD3DScene::AddTone(const TD3DToneInfo& info) {
+  auto tone = std::make_unique<TD3DTone>(*toneHost_, info, audioStart());
+  giveViewer(*tone);
+  TD3DBaseAudio* added = AudioObjects.add("Tone", std::move(tone));
+  Modified = true;
+  RecomputeIdentifierCounter();
+  return added;
+}
+
+TD3DBaseAudio* TD3DScene::ReplaceSound(std::size_t index, const TD3DSoundInfo& info) {
+  if (index >= AudioObjects.size()) return nullptr;
+  std::string name;
+  auto sound = makeSound(info, name);  // built before the old one goes
+  auto& entry = AudioObjects[index];
+  entry.name = std::move(name);
+  entry.object = std::move(sound);
+  Modified = true;
+  RecomputeIdentifierCounter();
+  return entry.object.get();
+}
+
+TD3DBaseAudio* TD3DScene::ReplaceTone(std::size_t index, const TD3DToneInfo& info) {
+  if (index >= AudioObjects.size()) return nullptr;
+  auto tone = std::make_unique<TD3DTone>(*toneHost_, info, audioStart());
+  giveViewer(*tone);
+  auto& entry = AudioObjects[index];
+  entry.name = "Tone";
+  entry.object = std::move(tone);
+  Modified = true;
+  RecomputeIdentifierCounter();
+  return entry.object.get();
+}
+
+void TD3DScene::DeleteAudio(std::size_t index) {
+  if (index >= AudioObjects.size()) return;
+  AudioObjects.removeAt(index);
+  Modified = true;
+}
+
+// --- data ------------------------------------------------------------------------------
+
+TCustomData* TD3DScene::AddData(const TCustomDataInfo& info) {
+  TCustomDataInfo record = info;
+  Stream* stream = GetDataStream(record.Name);
+  TCustomData* added = DataItems.add(record.Name, std::make_unique<TCustomData>(record, stream));
+  Modified = true;
+  RecomputeIdentifierCounter();
+  return added;
+}
+
+void TD3DScene::DeleteData(std::size_t index) {
+  if (index >= DataItems.size()) return;
+  DataItems.removeAt(index);
+  Modified = true;
+}
+
+TCustomData* TD3DScene::ReplaceData(std::size_t index, const TCustomDataInfo& info) {
+  if (index >= DataItems.size()) return nullptr;
+  TCustomDataInfo record = info;
+  Stream* stream = GetDataStream(record.Name);  // found before the old item goes
+  auto& entry = DataItems[index];
+  const bool same = entry.object->info() == record;
+  entry.name = record.Name;
+  entry.object = std::make_unique<TCustomData>(record, stream);
+  if (!same) Modified = true;
+  RecomputeIdentifierCounter();
+  return entry.object.get();
 }
 
 void TD3DScene::AddTextureHolders(std::vector<std::string> references, std::uint8_t texMode, HolderBlend blend,
@@ -140,6 +372,7 @@ void TD3DScene::RemoveEmptyPolygons() {
     const auto* polygon = dynamic_cast<const TD3DPolygon*>(Objects[i].object.get());
     if (polygon != nullptr && polygon->PointCount() == 0) Objects.removeAt(i);
   }
+  objectsReordered();
 }
 
 void TD3DScene::appendObject(std::string name, std::unique_ptr<TD3DObject> object, const ScenePlacement& p) {

@@ -98,6 +98,7 @@ void TD3DScene::SortByDistance() {
   for (auto& e : Objects) {
     if (e.object) e.object->UpdateDistance(eye);
   }
+  objectsReordered();
   Objects.stableSort([](const auto& a, const auto& b) {
     const float da = a.object ? a.object->Distance : 0;
     const float db = b.object ? b.object->Distance : 0;

@@ -19,9 +19,10 @@ std::unique_ptr<Stream> TD3DScene::GetWaveStream(std::string& name) {
   try {
     if (index < 0) {
       auto source = std::make_unique<WaveSource>();
-      if (LoadingFromArchive && Archive && Archive->Exists(ResolveArchiveName(name))) {
+      TWad* archive = LoadingFromArchive ? sourceArchive() : nullptr;
+      if (archive != nullptr && archive->Exists(ResolveArchiveName(name))) {
         name = ResolveArchiveName(name);
-        source->bytes = std::make_shared<const ByteBuffer>(Archive->ReadEntry(name));
+        source->bytes = std::make_shared<const ByteBuffer>(archive->ReadEntry(name));
       } else if (ResourceMode && !isRegularFile(ResolveFileName(name))) {
         name = ResolveResourceName(name);
         const auto bytes = findProgramResource("WAVE", name);
@@ -56,9 +57,10 @@ Stream* TD3DScene::GetDataStream(std::string& name) {
   }
   try {
     std::unique_ptr<Stream> stream;
-    if (LoadingFromArchive && Archive && Archive->Exists(ResolveArchiveName(name))) {
+    TWad* archive = LoadingFromArchive ? sourceArchive() : nullptr;
+    if (archive != nullptr && archive->Exists(ResolveArchiveName(name))) {
       name = ResolveArchiveName(name);
-      stream = std::make_unique<MemoryStream>(Archive->ReadEntry(name));
+      stream = std::make_unique<MemoryStream>(archive->ReadEntry(name));
     } else if (ResourceMode) {
       name = ResolveResourceName(name);
       const auto bytes = findProgramResource("DATA", name);

@@ -167,9 +167,10 @@ bool TD3DScene::LoadPicture(Bitmap& image, std::string& name) {
 bool TD3DScene::readPicture(Bitmap& image, std::string& name) {
   bool decoded = false;
   {
-    if (LoadingFromArchive && Archive && Archive->Exists(ResolveArchiveName(name))) {
+    TWad* archive = LoadingFromArchive ? sourceArchive() : nullptr;
+    if (archive != nullptr && archive->Exists(ResolveArchiveName(name))) {
       name = ResolveArchiveName(name);
-      MemoryStream lump(Archive->ReadEntry(name));
+      MemoryStream lump(archive->ReadEntry(name));
       image = loadPicture(name, lump);
       decoded = true;
     }

@@ -3,6 +3,7 @@
 #include "platform/display/DXDraw.h"
 #include "scene/objects/ObjectIdCounter.h"
 #include "scene/objects/SceneLight.h"
+#include "archive/Wad.h"
 #include "scene/records/StreamVersion.h"
 
 namespace velorina {
@@ -33,6 +34,21 @@ void TD3DObject::ApplyLights(std::span<TD3DSceneLight* const> lights) {
 }
 
 std::int32_t TD3DObject::StreamVersion() const { return stream_version::kCurrent; }
+
+TTextureNames TD3DObject::TextureNameTable() const {
+  TTextureNames names;
+  names.set(0, GetTextureName());
+  return names;
+}
+
+void addTextureName(std::vector<std::string>& list, const std::string& name) {
+  if (name.empty()) return;
+  const std::string key = upperAscii(name);
+  for (const auto& present : list) {
+    if (present.size() == name.size() && upperAscii(present) == key) return;
+  }
+  list.push_back(name);
+}
 
 void TD3DTimingObject::DrawTimed(const FrameTiming& timing, D3DPRIMITIVETYPE type,
                                  std::span<const D3DLVERTEX> vertices) const {

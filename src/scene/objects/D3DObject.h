@@ -13,6 +13,7 @@
 #include "archive/Stream.h"
 #include "imaging/Bitmap.h"
 #include "scene/records/Geometry.h"
+#include "scene/records/TextureNames.h"
 #include "scene/objects/TimedTextures.h"
 
 namespace velorina {
@@ -38,8 +39,12 @@ class TD3DObject {
   virtual void MoveByXYZ(float x, float y, float z) { MoveBy({x, y, z}); }
   virtual void Rotate(const D3DVECTOR&) {}
   virtual void RotateXYZ(float x, float y, float z) { Rotate({x, y, z}); }
-  // Appends each texture name the object uses that the list lacks.
+  // Appends each texture name the object uses that the list lacks (ASCII case
+  // ignored, see addTextureName).
   virtual void AddTextureNames(std::vector<std::string>& list) const = 0;
+  // The object's texture names as its stored form keeps them: pairs of image and
+  // mask. By default the one name GetTextureName answers.
+  virtual TTextureNames TextureNameTable() const;
   // Same identifier and kind.
   virtual bool SameAs(const TD3DObject& other) const;
   virtual void SaveToStream(Stream&) const {}
@@ -78,6 +83,10 @@ class TD3DObject {
   TDirect3DTexture2* Texture_ = nullptr;  // not owned unless the class says so
   Bitmap Picture_;                        // a class's own texture image
 };
+
+// Appends `name` to `list` unless it is empty or the list holds it already, ASCII
+// case ignored (lists of names are searched without regard to case).
+void addTextureName(std::vector<std::string>& list, const std::string& name);
 
 // Adds the animation clock (seconds of scene time) that the scene sets each frame,
 // and the table of texture pairs that frame-animated, blended drawing chooses from.

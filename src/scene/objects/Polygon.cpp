@@ -199,7 +199,7 @@ void TD3DPolygon::AddTextureNames(std::vector<std::string>& list) const {
   const auto names = static_cast<std::size_t>(2 * TTimedTextures::UsableFrames(info_.FrameCount));
   for (std::size_t i = 0; i < names; ++i) {
     const std::string& name = info_.TextureNames.get(i);
-    if (!name.empty() && std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
+    addTextureName(list, name);
   }
 }
 

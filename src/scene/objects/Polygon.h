@@ -56,6 +56,7 @@ class TD3DPolygon final : public TD3DTimingObject {
   void LoadFromStream(ByteReader& in, std::int32_t version) override;
   float UpdateDistance(const D3DVECTOR& eye) override;
   std::string GetTextureName() const override { return info_.TextureNames.get(0); }
+  TTextureNames TextureNameTable() const override { return info_.TextureNames; }
   D3DVECTOR GetCenter(float dz) const override;
   void ApplyLight(const TD3DSceneLight& light) override;
   std::int32_t VertexCount() const override;

@@ -93,8 +93,7 @@ void TD3DQuadrAngle::Rotate(const D3DVECTOR& a) {
 }
 
 void TD3DQuadrAngle::AddTextureNames(std::vector<std::string>& list) const {
-  if (info_.TextureName.empty()) return;
-  if (std::find(list.begin(), list.end(), info_.TextureName) == list.end()) list.push_back(info_.TextureName);
+  addTextureName(list, info_.TextureName);
 }
 
 bool TD3DQuadrAngle::SameAs(const TD3DObject& other) const {
