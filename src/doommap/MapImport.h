@@ -29,6 +29,7 @@ struct DoomImportReport {
   std::size_t floorTriangles = 0;                    // triangles of all floors
   std::size_t skippedLines = 0;    // lines with a vertex or sidedef outside its array
   std::size_t skippedSides = 0;    // sides whose sector is outside its array
+  std::size_t skippedEdges = 0;    // floor edges over the limit or on such lines
   std::size_t sectorsWithoutFloor = 0;
   std::size_t textures = 0;        // texture names the map uses
   std::optional<DoomThing> playerStart;  // the first thing of type 1
