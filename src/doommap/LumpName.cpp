@@ -19,6 +19,13 @@ std::string LumpNameToString(const std::string& name) {
   return LumpNameToString(std::span(reinterpret_cast<const std::uint8_t*>(name.data()), name.size()));
 }
 
+std::string LumpNameToUpper(std::string name) {
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return name;
+}
+
 bool IsMapMarkerName(std::span<const std::uint8_t, 8> n) {
   const auto digit = [](std::uint8_t c, char low, char high) { return c >= low && c <= high; };
   if (n[0] == 'E' && digit(n[1], '1', '6') && n[2] == 'M' && n[4] == 0) return true;

@@ -13,6 +13,10 @@ namespace velorina {
 std::string LumpNameToString(std::span<const std::uint8_t> name);
 std::string LumpNameToString(const std::string& name);
 
+// The ASCII letters of a name upper-cased (how map and lump names given by a
+// person are matched).
+std::string LumpNameToUpper(std::string name);
+
 // "ExMy" (x from 1 to 6) or "MAPxy" (x from 0 to 3), each followed by a zero byte.
 bool IsMapMarkerName(std::span<const std::uint8_t, 8> name);
 

@@ -23,6 +23,7 @@ constexpr Command kCommands[] = {
     {"sound", "show the format of a wave file", runSoundCommand},
     {"scene", "show the scene stream of a world as JSON", runSceneCommand},
     {"render", "draw a world without a display into a PNG file", runRenderCommand},
+    {"doom", "probe Doom-family WADs, list their maps, write textures, convert maps", runDoomCommand},
 };
 
 void printUsage(std::FILE* out) {
