@@ -190,7 +190,7 @@ int convert(const ParsedArgs& p) {
   std::printf("%s: %zu walls, %zu floor and ceiling pieces, %zu textures\n", out.c_str(),
               report.middleWalls + report.upperWalls + report.lowerWalls, report.floorPieces + report.ceilingPieces,
               sink.pictures.size());
-  std::printf("velorina-tool pack --archive %s --map %s --min-x %g --max-x %g --min-y %g --max-y %g --min-z %g --max-z %g -o PLAYER\n",
+  std::printf("velorina-tool pack --archive %s --map %s.D3D --min-x %g --max-x %g --min-y %g --max-y %g --min-z %g --max-z %g -o PLAYER\n",
               out.c_str(), mapName.c_str(), low.x - eye.x, high.x - eye.x, low.y - eye.y, high.y - eye.y,
               low.z - eye.z, high.z - eye.z);
   return 0;
