@@ -18,6 +18,7 @@ constexpr std::int64_t kEntrySize = 16;
 }
 
 void readExactly(Stream& stream, std::int64_t offset, std::span<std::uint8_t> out, const std::string& file) {
+  if (out.empty()) return;  // an empty directory or lump: nothing to read (and no buffer)
   stream.seek(offset, SeekOrigin::Begin);
   if (stream.read(out.data(), out.size()) != out.size()) fail(file, std::nullopt, offset, "the file ends early");
 }

@@ -18,6 +18,9 @@ template <typename... Fs>
 struct Overloaded : Fs... {
   using Fs::operator()...;
 };
+// Clang does not yet deduce aggregate bases without a guide.
+template <typename... Fs>
+Overloaded(Fs...) -> Overloaded<Fs...>;
 
 // Texture names to their line in the texture text; the first of equal names wins.
 class TextureIndex {
