@@ -18,6 +18,7 @@
 #include "archive/CompressionLevel.h"
 #include "archive/SubStream.h"
 #include "archive/Wad.h"
+#include "doommap/MapImport.h"
 #include "platform/display/IClock.h"
 #include "scene/Action.h"
 #include "scene/NameResolver.h"
@@ -140,6 +141,16 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   // The picture of a WAD lump reference; nothing when the text is not one or the
   // lump cannot be built.
   std::optional<Bitmap> BitmapFromLumpReference(const std::string& reference);
+  // The bitmap of one flat, patch or wall texture of a Doom-family WAD; nothing
+  // when the file is not a game WAD.
+  std::optional<Bitmap> MakeDoomTextureBitmap(const std::string& wadFile, const std::string& lumpName);
+  // Caches a texture made from a picture under `name` (brought to texture shape
+  // first); the texture already cached under that name is kept.
+  TDirect3DTexture2* RegisterTexture(const std::string& name, Bitmap picture);
+  // Imports a map of a Doom-family WAD into the scene (see doommap/MapImport.h).
+  DoomImportReport ImportDoomMap(const std::string& wadFile, const std::string& mapFile, const std::string& mapName,
+                                 int scale, float brightness, bool groupByTexture,
+                                 const ImportProgress& progress = {});
   // A bitmap resource of a Windows library file (found as ResolveFileName finds
   // files), read as data. Raises EResNotFound / EInvalidGraphic / EFOpenError.
   Bitmap LoadLibraryBitmap(const std::string& libraryName, const std::string& resourceName) const;
@@ -410,6 +421,8 @@ class TD3DScene final : public TD3DObject, public IActionScene {
   void resetClock();
   void closeArchive();
   enum class ArchiveLoad { Replace, Add };
+  // A Doom-family map opened or loaded as a world (the import's usual values).
+  bool importDoomMapFile(const std::string& path, const std::string& lumpName, ArchiveLoad how);
   bool loadArchiveFile(const std::string& archiveFile, const std::string& lumpName, ArchiveLoad how,
                        const ScenePlacement& placement);
   ByteBuffer readWholeFile(const std::string& path) const;

@@ -1,5 +1,6 @@
 // Building objects from records and changing the lists: objects, texture holders and actions.
 #include "scene/Scene.h"
+#include "scene/records/Overloaded.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,14 +32,6 @@
 namespace velorina {
 
 namespace {
-
-// Visitor from lambdas.
-template <typename... Fs>
-struct Overloaded : Fs... {
-  using Fs::operator()...;
-};
-template <typename... Fs>
-Overloaded(Fs...) -> Overloaded<Fs...>;
 
 // The texture-name table of a record that has one.
 TTextureNames recordTextureNames(const SceneObjectRecord& record) {

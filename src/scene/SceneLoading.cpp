@@ -12,6 +12,9 @@
 #include "audio/StderrMessageReporter.h"
 #include "audio/ToneGenHost.h"
 #include "doommap/LumpReference.h"
+#include "doommap/MapImport.h"
+#include "doommap/MapLumps.h"
+#include "scene/SceneMapSink.h"
 #include "doommap/WadProbe.h"
 #include "imaging/PictureRegistry.h"
 #include "platform/Resources.h"
@@ -161,9 +164,7 @@ bool TD3DScene::loadArchiveFile(const std::string& archiveFile, const std::strin
                                 const ScenePlacement& placement) {
   const std::string path = ResolveFileName(archiveFile);
   const TWadKind kind = ProbeWadKind(path);
-  if (isDoomFamilyWad(kind)) {
-    throw ESceneError("Doom-family maps cannot be opened yet", ErrorContext{path, std::nullopt, std::nullopt, {}});
-  }
+  if (isDoomFamilyWad(kind)) return importDoomMapFile(path, lumpName, how);
   if (kind != TWadKind::wkOtherWad) {
     reporter_->showError(formatMessage(messages::kWrongFileTypeNamed, {path}), messageCaption_);
     RecomputeIdentifierCounter();
@@ -186,6 +187,39 @@ bool TD3DScene::loadArchiveFile(const std::string& archiveFile, const std::strin
   Modified = how == ArchiveLoad::Add;
   RecomputeIdentifierCounter();
   return true;
+}
+
+bool TD3DScene::importDoomMapFile(const std::string& path, const std::string& lumpName, ArchiveLoad how) {
+  // Without a name the first map of the WAD; a map that is not there fails before
+  // the scene is cleared.
+  std::string mapName = lumpName;
+  if (mapName.empty()) {
+    const auto maps = listMapNames(WadDirectory::open(path));
+    if (!maps.empty()) mapName = maps.front();
+  }
+  ReadMapLumps(path, mapName, ProbeWadKind(path));
+  if (how == ArchiveLoad::Replace) {
+    closeArchive();
+    ClearAll();
+    FileName = path;
+  }
+  ImportDoomMap(path, path, mapName, kDefaultMapScale, kDefaultMapBrightness, true);
+  if (how == ArchiveLoad::Replace) {
+    resetClock();
+    Modified = false;
+  }
+  RecomputeIdentifierCounter();
+  return true;
+}
+
+DoomImportReport TD3DScene::ImportDoomMap(const std::string& wadFile, const std::string& mapFile,
+                                          const std::string& mapName, int scale, float brightness,
+                                          bool groupByTexture, const ImportProgress& progress) {
+  SceneMapSink sink(*this);
+  DoomImportReport report =
+      velorina::ImportDoomMap(sink, wadFile, mapFile, mapName, scale, brightness, groupByTexture, progress);
+  Modified = true;
+  return report;
 }
 
 bool TD3DScene::OpenByName(const std::string& name) {

@@ -4,6 +4,7 @@
 #include "archive/MemoryStream.h"
 #include "archive/Wad.h"
 #include "audio/MessageRelay.h"
+#include "doommap/DoomTextures.h"
 #include "doommap/LumpReference.h"
 #include "imaging/PeBitmapResources.h"
 #include "imaging/PictureRegistry.h"
@@ -12,6 +13,7 @@
 #include "platform/Resources.h"
 #include "platform/render/Direct3DTexture2.h"
 #include "scene/Scene.h"
+#include "scene/SceneMapSink.h"
 
 namespace velorina {
 
@@ -101,10 +103,12 @@ void TD3DScene::AcquireTextureList(std::vector<std::string>& names) {
   for (auto& [wadFile, lumps] : groups) LoadDoomTextures(wadFile, std::move(lumps), {});
 }
 
-bool TD3DScene::LoadDoomTextures(const std::string&, std::vector<std::string>, const std::string&) {
-  // Doom-family textures are built by the map importer; without it a lump
-  // reference finds nothing.
-  return false;
+bool TD3DScene::LoadDoomTextures(const std::string& wadFile, std::vector<std::string> lumpNames,
+                                 const std::string& extension) {
+  // A reference to a WAD that is not there finds nothing, like a missing picture.
+  if (!isRegularFile(wadFile)) return false;
+  SceneMapSink sink(*this);
+  return velorina::LoadDoomTextures(sink, wadFile, std::move(lumpNames), extension);
 }
 
 bool TD3DScene::LoadDoomTexture(const std::string& wadFile, const std::string& lumpName, const std::string& extension) {
@@ -112,8 +116,24 @@ bool TD3DScene::LoadDoomTexture(const std::string& wadFile, const std::string& l
 }
 
 std::optional<Bitmap> TD3DScene::BitmapFromLumpReference(const std::string& reference) {
-  if (!ParseLumpReference(reference)) return std::nullopt;
-  return std::nullopt;  // built by the map importer, like LoadDoomTextures
+  const auto parts = ParseLumpReference(reference);
+  if (!parts || !isRegularFile(parts->file)) return std::nullopt;
+  return MakeDoomTextureBitmap(parts->file, parts->lump);
+}
+
+std::optional<Bitmap> TD3DScene::MakeDoomTextureBitmap(const std::string& wadFile, const std::string& lumpName) {
+  return velorina::MakeDoomTextureBitmap(wadFile, lumpName);
+}
+
+TDirect3DTexture2* TD3DScene::RegisterTexture(const std::string& name, Bitmap picture) {
+  NamedList<TDirect3DTexture2>& cache = *Textures;
+  const std::ptrdiff_t index = cache.indexOf(name);
+  if (index >= 0 && cache[static_cast<std::size_t>(index)].object) return cache[static_cast<std::size_t>(index)].object.get();
+  FitTexture(picture, TextureStretch::Stretch);
+  Bitmap source = picture;
+  TDirect3DTexture2* texture = cache.add(name, textureFromPicture(std::move(picture)));
+  (*TexturePictures)[texture] = std::move(source);
+  return texture;
 }
 
 Bitmap TD3DScene::LoadLibraryBitmap(const std::string& libraryName, const std::string& resourceName) const {

@@ -27,6 +27,7 @@ constexpr Command kCommands[] = {
     {"sound", "show the format of a wave file", runSoundCommand},
     {"scene", "show a world as JSON, build one from JSON, or save it again", runSceneCommand},
     {"render", "draw a world without a display into a PNG file", runRenderCommand},
+    {"doom", "probe Doom-family WADs, list their maps, write textures, convert maps", runDoomCommand},
 };
 
 void printUsage(std::FILE* out) {

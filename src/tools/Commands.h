@@ -18,5 +18,6 @@ int runToneCommand(const Args& args);
 int runSoundCommand(const Args& args);
 int runSceneCommand(const Args& args);
 int runRenderCommand(const Args& args);
+int runDoomCommand(const Args& args);
 
 }  // namespace velorina::tools

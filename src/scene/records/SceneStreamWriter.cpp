@@ -1,5 +1,7 @@
 #include "scene/records/SceneStreamWriter.h"
 
+#include "scene/records/Overloaded.h"
+
 #include <unordered_map>
 
 #include "archive/MemoryStream.h"
@@ -14,12 +16,6 @@ namespace {
 
 constexpr std::size_t kTexturePairs = TTextureNames::kCount / 2;
 
-template <typename... Fs>
-struct Overloaded : Fs... {
-  using Fs::operator()...;
-};
-template <typename... Fs>
-Overloaded(Fs...) -> Overloaded<Fs...>;
 
 // Texture names to their line in the texture text; the first of equal names wins.
 class TextureIndex {
