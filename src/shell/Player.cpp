@@ -17,9 +17,10 @@
 #include "platform/display/sdl/SdlMessageBox.h"
 #include "platform/display/sdl/SdlPresenter.h"
 #include "platform/sound/SoundDevice.h"
-#include "scene/objects/ObjectIdCounter.h"
 #include "shell/EmbeddedWorld.h"
+#include "shell/SceneDanceTexts.h"
 #include "shell/SceneLumpChoice.h"
+#include "shell/StartupAction.h"
 #include "shell/SurfaceSetup.h"
 
 namespace velorina {
@@ -77,19 +78,6 @@ class NoDanceTexts final : public DanceTextSource {
   DanceText* findDanceText(std::int32_t) override { return nullptr; }
 };
 
-// The turn a quarter turn per second of every sphere with identifier 5.
-TD3DActionInfo startupAction() {
-  TD3DActionInfo a;
-  a.Kind = d3dValue(ActionKind::RotateAboutCentres);
-  a.ID = ObjectIdCounter::next();
-  a.TargetKind = 9;
-  a.TargetID = 5;
-  a.Vector2 = {0, 1.5707964f, 0};
-  a.Duration = 1.0;
-  a.Temporary = 1;
-  return a;
-}
-
 // The largest display side a package header may ask for.
 constexpr std::uint32_t kMaxDisplaySide = 16384;
 
@@ -123,18 +111,6 @@ WorldKind worldKindOf(FileStream& file) {
   file.setPosition(0);
   return file.read(magic, 4) == 4 && std::string(magic, 4) == "PWAD" ? WorldKind::Archive : WorldKind::SceneFile;
 }
-
-// The scene a text object of the dance is looked up in. The scene builds no 3D
-// text objects yet, so no dance row has an object to drive; the lookup runs on
-// every step, which keeps it right when the object list is rebuilt.
-class SceneDanceTexts final : public DanceTextSource {
- public:
-  explicit SceneDanceTexts(TD3DScene& scene) : scene_(scene) {}
-  DanceText* findDanceText(std::int32_t) override { return nullptr; }
-
- private:
-  [[maybe_unused]] TD3DScene& scene_;
-};
 
 // What the headless summary reports, read without drawing anything.
 StartupResult readSummary(const PlayerOptions& options, const std::string& programFile, const std::string& programPath) {
@@ -288,7 +264,7 @@ void TDXViewerForm::FormCreate() {
     loadWorld(*worldFile_);
     // 9. Spheres with identifier 5 turn a quarter turn per second.
     Scene->AddAction(startupAction());
-    // 10. The dance texts are looked up in the scene from now on.
+    // 10. The dance texts: the 3D texts with identifiers 1, 2 and 3.
     danceTexts_ = std::make_unique<SceneDanceTexts>(*Scene);
     started = true;
   } catch (const Error& e) {
