@@ -1,5 +1,5 @@
 # Velorina: build, run, test and benchmark.
-#   make run    install dependencies, build (Release) and run the player on the sample world
+#   make run    install dependencies, build (Release) and run the player on the shipped world
 #   make test   install dependencies, build and run every test, the sanitizer build and the fuzzers
 #   make bench  build and run the benchmarks
 
@@ -23,8 +23,7 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	cmake --build $(BUILD) --target sample-player -j $(JOBS)
-	./$(BUILD)/velorina-sample
+	./$(BUILD)/velorina
 
 test: deps unit-tests asan-tests fuzz
 

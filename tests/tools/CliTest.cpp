@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "archive/MemoryStream.h"
 #include "imaging/BmpCodec.h"
@@ -19,7 +20,8 @@ using test::quote;
 using test::runCommand;
 
 const std::string kTool = std::string(VELORINA_BINARY_DIR) + "/velorina-tool";
-const std::string kPlayer = std::string(VELORINA_BINARY_DIR) + "/velorina";
+// The bare player, which carries no world.
+const std::string kPlayer = std::string(VELORINA_BINARY_DIR) + "/velorina-player";
 
 std::size_t lines(const std::string& s) { return static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n')); }
 
@@ -107,6 +109,31 @@ TEST(Cli, PackedPlayerStartsWithItsWorldAndRepackingReplacesThePackage) {
   r = runCommand(quote(kPlayer) + " --headless");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Το αρχείο είναι ακατάλληλου τύπου"), std::string::npos) << r.err;
+}
+
+// The shipped `velorina` is the bare player with the shipped world packed behind it;
+// pack takes either as its player (the shipped one by default) and gives the same
+// file, the shipped world replaced by the new one.
+TEST(Cli, PackTakesTheBareOrTheShippedPlayerAndReplacesTheShippedWorld) {
+  test::TempDir dir;
+  const std::string shipped = std::string(VELORINA_BINARY_DIR) + "/velorina";
+  auto r = runCommand(quote(shipped) + " --headless");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("\"Velorina 3D Player\": map \"MAP01.D3D\" (lump \"C:\\MAP01.D3D\"", 0), 0u) << r.out;
+
+  const auto wad = dir.writeBytes("w.wad", test::ArchiveBuilder().add("C:\\MAP01.D3D", "scene").build());
+  const auto fromBare = dir.file("from-bare");
+  const auto fromShipped = dir.file("from-shipped");
+  ASSERT_EQ(runCommand(kTool + " pack --archive " + quote(wad) + " -o " + quote(fromBare) + " --player " + quote(kPlayer) +
+                       " --title Mine").status, 0);
+  r = runCommand(kTool + " pack --archive " + quote(wad) + " -o " + quote(fromShipped) + " --title Mine");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::TempDir::read(fromShipped), test::TempDir::read(fromBare));
+  const auto packageBytes = std::filesystem::file_size(fromBare) - std::filesystem::file_size(kPlayer);
+  EXPECT_LT(packageBytes, 200u);  // the header and the small archive, nothing of the shipped world
+  r = runCommand(quote(fromShipped) + " --headless");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "\"Mine\": map \"MAP01.D3D\" (lump \"C:\\MAP01.D3D\", 5 bytes), archive of 1 entries\n");
 }
 
 // A world archive with one red-textured wall at z = 4 and its texture.

@@ -21,7 +21,8 @@ using test::quote;
 using test::runCommand;
 
 const std::string kTool = std::string(VELORINA_BINARY_DIR) + "/velorina-tool";
-const std::string kPlayer = std::string(VELORINA_BINARY_DIR) + "/velorina";
+// The bare player, which carries no world.
+const std::string kPlayer = std::string(VELORINA_BINARY_DIR) + "/velorina-player";
 
 std::string text(const ByteBuffer& b) { return std::string(b.begin(), b.end()); }
 

@@ -20,7 +20,8 @@ using test::quote;
 using test::runCommand;
 
 const std::string kTool = std::string(VELORINA_BINARY_DIR) + "/velorina-tool";
-const std::string kPlayer = std::string(VELORINA_BINARY_DIR) + "/velorina";
+// The bare player, which carries no world.
+const std::string kPlayer = std::string(VELORINA_BINARY_DIR) + "/velorina-player";
 
 std::size_t lines(const std::string& s) { return static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n')); }
 std::size_t occurrences(const std::string& s, const std::string& part) {
