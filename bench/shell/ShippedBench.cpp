@@ -1,0 +1,151 @@
+// The shipped player.
+//  - Start-up: the shipped `velorina` run headless to its first frame (read the
+//    package, load the world, draw one 1024 x 768 frame, exit), against the same
+//    program's `--version` (process start and exit alone) in the same run.
+//  - A frame of the shipped world as the player draws it (1024 x 768, the header's
+//    filters and antialiasing, the spheres turning, the camera turning) on the
+//    software device with every core, against the device's "fill" frame of
+//    bench/render (eight full-screen textured layers) in the same run.
+#include <benchmark/benchmark.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "archive/FileStream.h"
+#include "platform/display/DXDraw.h"
+#include "platform/display/ManualClock.h"
+#include "platform/display/offscreen/OffscreenPresenter.h"
+#include "platform/render/DeviceSelection.h"
+#include "platform/render/Direct3DTexture2.h"
+#include "platform/render/software/SoftwareDevice.h"
+#include "render/RenderWorkloads.h"
+#include "scene/Scene.h"
+#include "shell/CameraStep.h"
+#include "shell/StartupAction.h"
+#include "shell/SurfaceSetup.h"
+#include "shell/WorldPackage.h"
+
+extern char** environ;
+
+namespace velorina::bench {
+namespace {
+
+using enum D3DRENDERSTATETYPE;
+using enum D3DTEXTURESTAGESTATETYPE;
+
+const char* const kPlayer = VELORINA_SHIPPED_PLAYER;
+
+void must(D3DRESULT result) {
+  if (result != D3DRESULT::D3D_OK) throw std::runtime_error("the software device refused the fill frame's set-up");
+}
+
+// Runs the player with `args`, its output thrown away and sound off; answers its
+// exit status.
+int runPlayer(const std::vector<std::string>& args) {
+  std::vector<char*> argv{const_cast<char*>(kPlayer)};
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  int status = -1;
+  if (posix_spawn(&pid, kPlayer, &files, nullptr, argv.data(), environ) == 0) waitpid(pid, &status, 0);
+  posix_spawn_file_actions_destroy(&files);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void runProcess(benchmark::State& state, const std::vector<std::string>& args) {
+  ::setenv("SDL_AUDIODRIVER", "dummy", 1);  // the sound device's start, not ALSA's probing
+  if (runPlayer(args) != 0) {
+    state.SkipWithError("the shipped player failed");
+    return;
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(runPlayer(args));
+}
+
+void BM_ShippedStartupToFirstFrame(benchmark::State& state) {
+  runProcess(state, {"--headless", "--device", "software", "--frames", "1"});
+}
+void BM_ShippedVersion(benchmark::State& state) { runProcess(state, {"--version"}); }
+
+// The shipped world as the player shows it.
+void BM_ShippedWorldFrame(benchmark::State& state) {
+  ManualClock clock;
+  clock.setMicroseconds(1'000'000);
+  DXDraw display(std::make_unique<OffscreenPresenter>(),
+                 [](IRenderSurface& surface, std::uint32_t w, std::uint32_t h, DepthBuffer depth) {
+                   return makeDevice(DeviceKind::Software, surface, w, h, depth);
+                 });
+  TD3DScene scene(&display, nullptr, clock);
+  FileStream file(kPlayer, FileMode::Read);
+  const WorldPackageInfo package = readWorldPackage(file);
+  const TWorldHeader& header = package.Header;
+  scene.LoadFromPackage(file, package.ArchiveOffset, package.ArchiveSize, header.MapName);
+  scene.AddAction(startupAction());
+  display.SetDisplaySize(header.DisplayWidth, header.DisplayHeight);
+  display.OnInitialize = [](DXDraw& d) { setInitialViewTransform(*d.D3DDevice7()); };
+  display.OnInitializeSurface = [&](DXDraw& d) {
+    setUpSurface(*d.D3DDevice7(), d.SurfaceWidth(), d.SurfaceHeight(), header, &scene);
+  };
+  display.Initialize();
+  CameraStep camera;
+  camera.start(clock.GetTickCount());
+  TDXInputStates keys;
+  keys.set(TDXInputState::Right);
+  int frame = 0;
+  for (auto _ : state) {
+    clock.advanceMilliseconds(10);
+    // A slow turn: the view sweeps the world's front half and back.
+    if (++frame % 100 == 0) keys = TDXInputStates{};
+    if (frame % 200 == 0) keys.set(TDXInputState::Right);
+    camera.step(scene, keys, header, clock.GetTickCount(), true);
+    scene.Frame(header.BackgroundColor);
+    display.Flip();
+  }
+  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The software device's fill frame, set up as bench/render sets it up.
+void BM_SoftwareFillFrame(benchmark::State& state) {
+  SoftwareDevice device(kWidth, kHeight, DepthBuffer::Attached);
+  const auto texels = benchTexture();
+  TDirect3DTexture2 texture(kTextureSide, kTextureSide, texels);
+  texture.SetColorKey(0);
+  must(device.SetTexture(0, &texture));
+  must(device.SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1));
+  must(device.SetRenderState(D3DRENDERSTATE_ZFUNC, d3dValue(D3DCMPFUNC::D3DCMP_LESSEQUAL)));
+  must(device.SetRenderState(D3DRENDERSTATE_CULLMODE, d3dValue(D3DCULL::D3DCULL_CCW)));
+  must(device.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE));
+  must(device.SetTextureStageState(0, D3DTSS_MAGFILTER, d3dValue(D3DTEXTUREMAGFILTER::D3DTFG_LINEAR)));
+  must(device.SetTextureStageState(0, D3DTSS_MINFILTER, d3dValue(D3DTEXTUREMINFILTER::D3DTFN_LINEAR)));
+  const std::vector<D3DLVERTEX> fill = fillWorkload();
+  auto draw = [&] {
+    must(device.Clear({}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0));
+    must(device.BeginScene());
+    must(device.DrawPrimitive(D3DPRIMITIVETYPE::D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, fill, std::uint32_t(fill.size()), 0));
+    must(device.EndScene());
+  };
+  draw();
+  for (auto _ : state) draw();
+  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_ShippedStartupToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
+BENCHMARK(BM_ShippedVersion)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
+BENCHMARK(BM_ShippedWorldFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(400);
+BENCHMARK(BM_SoftwareFillFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(200);
+
+}  // namespace
+}  // namespace velorina::bench
+
+BENCHMARK_MAIN();
