@@ -35,7 +35,10 @@ class FrameBuffer {
   void fillDepth(const SampleRect& r, float z);
 
   // The picture at one sample per pixel (out holds width * height entries).
-  void resolve(std::span<std::uint32_t> out) const;
+  void resolve(std::span<std::uint32_t> out) const { resolveRows(out, 0, height_); }
+  // The same for the pixel rows [y0, y1) only, so that bands of rows can be
+  // resolved on several threads.
+  void resolveRows(std::span<std::uint32_t> out, std::uint32_t y0, std::uint32_t y1) const;
 
  private:
   std::uint32_t width_;

@@ -11,6 +11,7 @@ namespace {
 constexpr int kSubpixelBits = 4;
 constexpr std::int64_t kSubpixel = 1 << kSubpixelBits;
 constexpr int kColorAttributes = 7;              // diffuse rgba and specular rgb
+constexpr int kSpecularFirst = 4;                // the first specular attribute
 
 // floor(n / d) for d > 0. The quotient is estimated in double precision (exact
 // to within one for the magnitudes here) and corrected exactly, which costs far
@@ -173,7 +174,13 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
   const Edge edges[3] = {makeEdge(X[0], Y[0], X[1], Y[1]), makeEdge(X[1], Y[1], X[2], Y[2]),
                          makeEdge(X[2], Y[2], X[0], Y[0])};
   const bool depth = pipe.depthTest && target_->hasDepth();
-  const SpanFunction span = selectSpanFunction(pipe, depth);
+  // Unlit worlds give every vertex a black specular colour: adding it is a no-op
+  // that the span loops can leave out.
+  bool blackSpecular = true;
+  for (int i = 0; i < 3; ++i) {
+    for (int k = kSpecularFirst; k < kColorAttributes; ++k) blackSpecular = blackSpecular && q[i][2 + k] == 0.0f;
+  }
+  const SpanFunction span = selectSpanFunction(pipe, depth, blackSpecular);
 
   SpanRow row;
   row.dqdx = dqdx;

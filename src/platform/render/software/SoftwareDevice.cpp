@@ -162,7 +162,6 @@ void SoftwareDevice::clearRect(const SampleRect& r, std::uint32_t flags, std::ui
   };
   // A whole-screen clear is a good part of a frame's memory traffic: large
   // rectangles are shared out in bands of rows among the threads.
-  constexpr std::int64_t kParallelSamples = 1 << 16;
   const std::int32_t rows = r.y1 - r.y0;
   if (workers_->count() == 1 || std::int64_t(r.x1 - r.x0) * rows < kParallelSamples) {
     fill(r);
@@ -173,6 +172,22 @@ void SoftwareDevice::clearRect(const SampleRect& r, std::uint32_t flags, std::ui
     const std::int32_t y0 = r.y0 + std::int32_t(std::int64_t(rows) * std::int32_t(index) / count);
     const std::int32_t y1 = r.y0 + std::int32_t(std::int64_t(rows) * (std::int32_t(index) + 1) / count);
     if (y0 < y1) fill({r.x0, y0, r.x1, y1});
+  };
+  workers_->run(job);
+}
+
+void SoftwareDevice::resolveTarget(std::span<std::uint32_t> out) {
+  // Averaging the samples of an antialiased frame reads the whole target once: a
+  // large one is shared out in bands of rows among the threads, as clears are.
+  const std::uint32_t rows = target_.height();
+  const std::int64_t samples = std::int64_t(target_.sampleWidth()) * target_.sampleHeight();
+  if (workers_->count() == 1 || target_.scale() == 1 || samples < kParallelSamples) {
+    target_.resolve(out);
+    return;
+  }
+  const auto count = std::uint64_t(workers_->count());
+  auto job = [&](unsigned index) {
+    target_.resolveRows(out, std::uint32_t(rows * index / count), std::uint32_t(rows * (index + 1) / count));
   };
   workers_->run(job);
 }
@@ -200,14 +215,14 @@ D3DRESULT SoftwareDevice::SetTexture(std::uint32_t stage, TDirect3DTexture2* tex
 
 D3DRESULT SoftwareDevice::ReadRenderTarget(std::span<std::uint32_t> out) {
   if (out.size() < std::size_t(target_.width()) * target_.height()) return D3DRESULT::D3DERR_INVALIDCALL;
-  target_.resolve(out);
+  resolveTarget(out);
   return D3DRESULT::D3D_OK;
 }
 
 D3DRESULT SoftwareDevice::Present() {
   if (surface_ == nullptr || inScene_) return D3DRESULT::D3DERR_INVALIDCALL;
   presented_.resize(std::size_t(target_.width()) * target_.height());
-  target_.resolve(presented_);
+  resolveTarget(presented_);
   surface_->present(presented_);
   return D3DRESULT::D3D_OK;
 }

@@ -111,6 +111,10 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   void binTriangle(const std::array<software::ScreenVertex, 3>& v, TextureFilter filter,
                    TriangleBins& bins) const;
   void prepareBins(std::size_t shares);
+  // The target at one sample per pixel, on all threads when it is large.
+  void resolveTarget(std::span<std::uint32_t> out);
+  // Clears and resolves of at least this many samples are shared among the threads.
+  static constexpr std::int64_t kParallelSamples = 1 << 16;
   void rasterizeTriangles(std::size_t shares);
   void drawLine(std::uint32_t i0, std::uint32_t i1, const software::PixelPipeline& pipe);
   void drawPoint(std::uint32_t i, const software::PixelPipeline& pipe);

@@ -149,7 +149,7 @@ SpanFunction pickKey(bool key, bool specular, bool depth) {
 
 }  // namespace
 
-SpanFunction selectSpanFunction(const PixelPipeline& p, bool depth) {
+SpanFunction selectSpanFunction(const PixelPipeline& p, bool depth, bool blackSpecular) {
   const TextureSampler& t = p.texture;
   const bool depthTest = depth && p.depthTest;
   const bool fast = p.useTexture && t.texels != nullptr && isPowerOfTwo(t.width) && isPowerOfTwo(t.height) &&
@@ -157,8 +157,9 @@ SpanFunction selectSpanFunction(const PixelPipeline& p, bool depth) {
                     t.addressV == D3DTEXTUREADDRESS::D3DTADDRESS_WRAP && isTextureModulate(p) && !p.blend &&
                     !p.alphaTest && (!depthTest || p.depthFunc == D3DCMPFUNC::D3DCMP_LESSEQUAL);
   if (!fast) return &generalSpan;
-  return p.filter == TextureFilter::Bilinear ? pickKey<TextureFilter::Bilinear>(t.hasKey, p.specular, depthTest)
-                                             : pickKey<TextureFilter::Point>(t.hasKey, p.specular, depthTest);
+  const bool specular = p.specular && !blackSpecular;
+  return p.filter == TextureFilter::Bilinear ? pickKey<TextureFilter::Bilinear>(t.hasKey, specular, depthTest)
+                                             : pickKey<TextureFilter::Point>(t.hasKey, specular, depthTest);
 }
 
 }  // namespace velorina::software

@@ -34,6 +34,8 @@ void modulateRange(const PixelPipeline& pipe, const SpanRow& row, std::int32_t f
 
 // The fastest loop that draws this pipeline exactly (the general one when no
 // specialised loop applies). `depth`: the target has a depth buffer.
-SpanFunction selectSpanFunction(const PixelPipeline& pipe, bool depth);
+// `blackSpecular`: the primitive's specular colour is black at every vertex, so the
+// specular add changes nothing and a specialised loop may leave it out.
+SpanFunction selectSpanFunction(const PixelPipeline& pipe, bool depth, bool blackSpecular = false);
 
 }  // namespace velorina::software
