@@ -74,8 +74,8 @@ int maps(const ParsedArgs& p) {
 }
 
 std::string requiredOutput(const ParsedArgs& p) {
-  const auto out = p.value("-o");
-  if (!out) throw UsageError("the output file is missing (-o FILE)");
+  const auto out = outputPath(p);
+  if (!out) throw UsageError("the output file is missing (-o or --out FILE)");
   return *out;
 }
 
@@ -200,7 +200,7 @@ int convert(const ParsedArgs& p) {
 
 int runDoomCommand(const Args& args) {
   try {
-    const ParsedArgs p = parseArgs(args, {"-o", "--brightness", "--scale"});
+    const ParsedArgs p = parseArgs(args, {"-o", "--out", "--brightness", "--scale"});
     if (p.help || p.positional.empty()) {
       std::fputs(kUsage, p.help ? stdout : stderr);
       return p.help ? 0 : 1;
