@@ -12,11 +12,6 @@ namespace velorina {
 
 namespace {
 
-// Walking at 256 map units per second (at the default scale), turning at the
-// shipped player's 150 degrees per second.
-constexpr float kMapMoveSpeed = 8.0f;
-constexpr float kMapTurnFactor = 150.0f / kMapMoveSpeed;
-
 bool isMapLumpName(std::string_view name) {
   constexpr std::array<std::string_view, 12> kNames = {"THINGS", "LINEDEFS", "SIDEDEFS", "VERTEXES",
                                                        "SEGS",   "SSECTORS", "NODES",    "SECTORS",

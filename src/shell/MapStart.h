@@ -26,6 +26,11 @@ class MapFloorHeights final : public FloorHeightSource {
   int scale_;
 };
 
+// Walking at 256 map units per second (at the default scale), turning at the
+// shipped player's 150 degrees per second.
+inline constexpr float kMapMoveSpeed = 8.0f;
+inline constexpr float kMapTurnFactor = 150.0f / kMapMoveSpeed;
+
 // How fast the eye follows a change of floor height, in map units per second: a
 // 24-unit stair in about a seventh of a second.
 inline constexpr double kFloorFollowMapUnitsPerSecond = 160.0;
