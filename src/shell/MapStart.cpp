@@ -74,6 +74,7 @@ TWorldHeader headerFor(const DoomMapLumps& map, const std::string& wadFile, cons
   h.MinZ = low.z, h.MaxZ = high.z;
   h.MoveSpeed = kMapMoveSpeed;
   h.TurnFactor = kMapTurnFactor;
+  h.MinFilter = h.MagFilter = 1;  // point sampling: the games' own look, and cheaper to draw
   h.Antialias = 0;
   h.DisplayWidth = 1024;
   h.DisplayHeight = 768;

@@ -193,7 +193,7 @@ int convert(const ParsedArgs& p) {
               sink.pictures.size());
   // The walking speeds and the look of the player's own opening of a game map.
   std::printf("velorina-tool pack --archive %s --map %s.D3D --min-x %g --max-x %g --min-y %g --max-y %g --min-z %g "
-              "--max-z %g --move-speed %g --turn-factor %g --antialias 0 -o PLAYER\n",
+              "--max-z %g --move-speed %g --turn-factor %g --min-filter 1 --mag-filter 1 --antialias 0 -o PLAYER\n",
               out.c_str(), mapName.c_str(), low.x - eye.x, high.x - eye.x, low.y - eye.y, high.y - eye.y,
               low.z - eye.z, high.z - eye.z, kMapMoveSpeed, kMapTurnFactor);
   return 0;
