@@ -23,6 +23,7 @@
 #include "platform/render/software/SoftwareDevice.h"
 #include "render/RenderWorkloads.h"
 #include "scene/Scene.h"
+#include "scene/SceneMapSink.h"
 #include "shell/MapStart.h"
 #include "shell/SurfaceSetup.h"
 
@@ -92,6 +93,62 @@ void BM_ImportAllMapsWithoutScene(benchmark::State& state) {
       benchmark::DoNotOptimize(ImportDoomMap(sink, kWad, {}, name, kDefaultMapScale, kDefaultMapBrightness, true));
     }
   }
+}
+
+// The scene's sink with the time spent in it measured: bringing textures into the
+// scene and merging surfaces into their holders.
+class TimingSink final : public DoomMapSink {
+ public:
+  explicit TimingSink(TD3DScene& scene) : inner_(scene) {}
+  bool hasTexture(const std::string& name) const override { return inner_.hasTexture(name); }
+  void registerTexture(const std::string& name, Bitmap picture) override {
+    const auto t = Clock::now();
+    inner_.registerTexture(name, std::move(picture));
+    registerMs += msSince(t);
+  }
+  std::int32_t nextObjectId() override { return inner_.nextObjectId(); }
+  void addTextureHolders(std::vector<std::string> references, std::uint8_t texMode, std::uint8_t blendMode,
+                         std::int32_t cullMode) override {
+    inner_.addTextureHolders(std::move(references), texMode, blendMode, cullMode);
+  }
+  void addOrMergeObject(const TD3DQuadrangleInfo& wall) override { timedMerge([&] { inner_.addOrMergeObject(wall); }); }
+  void addOrMergeObject(const TD3DPolygonInfo& piece) override { timedMerge([&] { inner_.addOrMergeObject(piece); }); }
+  void removeEmptyPolygons() override { timedMerge([&] { inner_.removeEmptyPolygons(); }); }
+
+  double registerMs = 0, mergeMs = 0;
+
+ private:
+  template <typename F>
+  void timedMerge(F&& f) {
+    const auto t = Clock::now();
+    f();
+    mergeMs += msSince(t);
+  }
+  SceneMapSink inner_;
+};
+
+// The whole import again, its time split into the scene's share (texture
+// registration, merging) and the importer's own (lumps, textures composed, walls,
+// triangulated floors), summed over the 32 maps.
+void BM_ImportShares(benchmark::State& state) {
+  if (skipWithoutFreedoom(state)) return;
+  ManualClock clock;
+  double total = 0, registering = 0, merging = 0;
+  for (auto _ : state) {
+    for (const std::string& name : mapNames()) {
+      const auto t = Clock::now();
+      TD3DScene scene(nullptr, nullptr, clock);
+      TimingSink sink(scene);
+      benchmark::DoNotOptimize(ImportDoomMap(sink, kWad, {}, name, kDefaultMapScale, kDefaultMapBrightness, true));
+      total += msSince(t);
+      registering += sink.registerMs, merging += sink.mergeMs;
+    }
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["total_ms"] = total / n;
+  state.counters["registering_ms"] = registering / n;
+  state.counters["merging_ms"] = merging / n;
+  state.counters["importer_ms"] = (total - registering - merging) / n;
 }
 
 // Stage: finding and decoding each map's lumps (the probe included, as the import does).
@@ -267,6 +324,7 @@ void BM_SoftwareFillFrame(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ImportAllMaps)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ImportShares)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImportAllMapsWithoutScene)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_StageLumpReading)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_StageTriangulation)->Unit(benchmark::kMillisecond)->Iterations(3);
