@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "platform/render/RenderError.h"
@@ -81,9 +82,10 @@ OpenGlDevice::OpenGlDevice(IGlWindow& window, IRenderSurface* surface, std::uint
                  : width),
       height_(height),
       depth_(depth == DepthBuffer::Attached),
-      program_(),
       textures_([this](const TDirect3DTexture2& t) {
         if (batchOpen_ && batchState_.texture == &t) flush();
+        // Deleting a bound texture unbinds it, and its name may come back.
+        forgetTextureBindings();
       }),
       states_(depth == DepthBuffer::Attached) {
   window_.makeCurrent();
@@ -108,11 +110,13 @@ OpenGlDevice::OpenGlDevice(IGlWindow& window, IRenderSurface* surface, std::uint
                         reinterpret_cast<void*>(offsetof(D3DLVERTEX, specular)));
   glEnableVertexAttribArray(GlProgram::kTexCoord);
   glVertexAttribPointer(GlProgram::kTexCoord, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(D3DLVERTEX, tu)));
-  glUseProgram(program_.name());
-  glUniform1i(program_.uniforms().depthFixUp, clipControl_ ? 0 : 1);
   makeTarget(1);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
   cache_.invalidate();
+  forgetTextureBindings();
+  // The program for the default state: a context that cannot build the family's
+  // shaders is refused here rather than at the first draw.
+  program(currentDrawState(PrimitiveClass::Triangles).shader);
 }
 
 OpenGlDevice::~OpenGlDevice() {
@@ -182,8 +186,24 @@ void OpenGlDevice::releaseTarget() {
 
 void OpenGlDevice::invalidateStateCache() {
   cache_.invalidate();
-  uploadedValid_ = false;
-  boundTexture_ = 0;
+  for (auto& [key, p] : programs_) p->forgetValues();
+  usedProgram_ = nullptr;
+  forgetTextureBindings();
+}
+
+void OpenGlDevice::forgetTextureBindings() {
+  boundTextures_.fill(kUnknown);
+  boundSamplers_.fill(kUnknown);
+}
+
+GlProgram& OpenGlDevice::program(const GlShaderKey& key) {
+  auto it = programs_.find(key);
+  if (it == programs_.end()) {
+    // Compiling makes the new program current.
+    usedProgram_ = nullptr;
+    it = programs_.emplace(key, std::make_unique<GlProgram>(key)).first;
+  }
+  return *it->second;
 }
 
 void OpenGlDevice::textureGone(const TDirect3DTexture2& texture) {
@@ -304,7 +324,6 @@ OpenGlDevice::DrawState OpenGlDevice::currentDrawState(PrimitiveClass primitive)
   const RenderStates& rs = states_.states();
   DrawState d;
   d.primitive = primitive;
-  d.transform = combined_;
   GlFixedState& f = d.fixed;
   f.blend = rs.blend;
   f.srcBlend = glBlend(rs.srcBlend);
@@ -328,18 +347,21 @@ OpenGlDevice::DrawState OpenGlDevice::currentDrawState(PrimitiveClass primitive)
   f.depthRange[0] = viewport_.dvMinZ;
   f.depthRange[1] = viewport_.dvMaxZ;
 
-  ShaderState& u = d.shader;
-  u.colorOp = GLint(rs.color.op);
-  u.colorArgs[0] = GLint(rs.color.arg1);
-  u.colorArgs[1] = GLint(rs.color.arg2);
-  u.alphaOp = GLint(rs.alpha.op);
-  u.alphaArgs[0] = GLint(rs.alpha.arg1);
-  u.alphaArgs[1] = GLint(rs.alpha.arg2);
+  GlShaderKey& k = d.shader;
+  k.depthFixUp = !clipControl_;
+  k.colorOp = rs.color.op;
+  k.colorArg1 = glStageReadsArg1(rs.color.op) ? rs.color.arg1 : 0;
+  k.colorArg2 = glStageReadsArg2(rs.color.op) ? rs.color.arg2 : 0;
+  k.alphaOp = rs.alpha.op;
+  k.alphaArg1 = glStageReadsArg1(rs.alpha.op) ? rs.alpha.arg1 : 0;
+  k.alphaArg2 = glStageReadsArg2(rs.alpha.op) ? rs.alpha.arg2 : 0;
+  k.specular = rs.specular;
+  k.flatShading = rs.shade == D3DSHADEMODE::D3DSHADE_FLAT;
+  k.alphaFunc = rs.alphaTest ? rs.alphaFunc : D3DCMPFUNC::D3DCMP_ALWAYS;
+
+  GlProgramValues& u = d.values;
+  u.transform = combined_;
   channels(rs.textureFactor, u.textureFactor);
-  u.specular = rs.specular;
-  u.flatShading = rs.shade == D3DSHADEMODE::D3DSHADE_FLAT;
-  u.alphaTest = rs.alphaTest;
-  u.alphaFunc = GLint(rs.alphaFunc);
   u.alphaRef = GLfloat(rs.alphaRef);
   u.pixelOffset[0] = 1.0f / GLfloat(viewport_.dwWidth);
   // Half a pixel, less a hair: OpenGL decides pixels whose centre lies exactly on a
@@ -347,22 +369,16 @@ OpenGlDevice::DrawState OpenGlDevice::currentDrawState(PrimitiveClass primitive)
   // gives Direct3D's top-left answer.
   u.pixelOffset[1] = (1.0f - 2.0f / 128.0f) / GLfloat(viewport_.dwHeight);
   if (texture_ != nullptr && rs.readsTexture()) {
-    u.useTexture = 1;
-    u.textureSize[0] = GLint(texture_->width());
-    u.textureSize[1] = GLint(texture_->height());
-    u.address[0] = GLint(rs.addressU);
-    u.address[1] = GLint(rs.addressV);
-    u.filters[0] = rs.minFilter == TextureFilter::Bilinear ? 1 : 0;
-    u.filters[1] = rs.magFilter == TextureFilter::Bilinear ? 1 : 0;
+    d.magFilter = rs.magFilter;
     // Lines and points use the magnification filter only.
-    if (primitive != PrimitiveClass::Triangles || !rs.filled()) u.filters[0] = u.filters[1];
-    const auto key = texture_->effectiveColorKey();
-    u.hasKey = rs.colorKey && key.has_value();
-    if (u.hasKey) {
-      u.keyRgb[0] = GLint((*key >> 16) & 0xFF);
-      u.keyRgb[1] = GLint((*key >> 8) & 0xFF);
-      u.keyRgb[2] = GLint(*key & 0xFF);
-    }
+    d.minFilter = primitive == PrimitiveClass::Triangles && rs.filled() ? rs.minFilter : rs.magFilter;
+    d.addressU = rs.addressU;
+    d.addressV = rs.addressV;
+    k.texturing = d.minFilter == d.magFilter ? GlTexturing::Sampled : GlTexturing::Split;
+    k.reduceCoordinates = rs.addressU != D3DTEXTUREADDRESS::D3DTADDRESS_WRAP ||
+                          rs.addressV != D3DTEXTUREADDRESS::D3DTADDRESS_WRAP;
+    if (rs.colorKey) d.key = texture_->effectiveColorKey();
+    k.keying = d.key ? GlKeying::InAlpha : GlKeying::None;
     d.texture = texture_;
     d.textureIdentity = texture_->identity();
     d.texturePicture = texture_->pictureRevision();
@@ -429,46 +445,51 @@ D3DRESULT OpenGlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t verte
   const DrawState state = currentDrawState(primitive);
   if (!batchOpen_ || !(state == batchState_)) {
     flush();
-    batchState_ = state;
-    batchOpen_ = true;
-    // Uploaded now, after the earlier batch was sent, so that batch keeps the
-    // picture it was drawn with.
-    if (state.texture != nullptr) {
-      const GLuint name = textures_.prepare(*state.texture);
-      if (name != boundTexture_) {
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, name);
-        boundTexture_ = name;
-      }
+    try {
+      openBatch(state);
+    } catch (const ERenderError&) {
+      // The driver would not build this state's program: the draw is refused.
+      return D3DRESULT::D3DERR_INVALIDCALL;
     }
   }
   appendVertices(type, vertices.first(count));
   return D3DRESULT::D3D_OK;
 }
 
-void OpenGlDevice::uploadShaderState(const ShaderState& s) {
-  const GlUniforms& u = program_.uniforms();
-  const ShaderState& o = uploaded_;
-  const bool all = !uploadedValid_;
-  if (all || s.colorOp != o.colorOp) glUniform1i(u.colorOp, s.colorOp);
-  if (all || s.alphaOp != o.alphaOp) glUniform1i(u.alphaOp, s.alphaOp);
-  glUniform2iv(u.colorArgs, 1, s.colorArgs);
-  glUniform2iv(u.alphaArgs, 1, s.alphaArgs);
-  glUniform4fv(u.textureFactor, 1, s.textureFactor);
-  if (all || s.useTexture != o.useTexture) glUniform1i(u.useTexture, s.useTexture);
-  glUniform2iv(u.textureSize, 1, s.textureSize);
-  glUniform2iv(u.address, 1, s.address);
-  glUniform2iv(u.filters, 1, s.filters);
-  if (all || s.hasKey != o.hasKey) glUniform1i(u.hasKey, s.hasKey);
-  glUniform3iv(u.keyRgb, 1, s.keyRgb);
-  if (all || s.specular != o.specular) glUniform1i(u.specular, s.specular);
-  if (all || s.flatShading != o.flatShading) glUniform1i(u.flatShading, s.flatShading);
-  if (all || s.alphaTest != o.alphaTest) glUniform1i(u.alphaTest, s.alphaTest);
-  if (all || s.alphaFunc != o.alphaFunc) glUniform1i(u.alphaFunc, s.alphaFunc);
-  if (all || s.alphaRef != o.alphaRef) glUniform1f(u.alphaRef, s.alphaRef);
-  glUniform2fv(u.pixelOffset, 1, s.pixelOffset);
-  uploaded_ = s;
-  uploadedValid_ = true;
+// Uploads the texture now, after the earlier batch was sent, so that batch keeps
+// the picture it was drawn with; binds what the batch samples and picks its program.
+void OpenGlDevice::openBatch(const DrawState& state) {
+  batchOpen_ = false;
+  GlShaderKey key = state.shader;
+  if (state.texture != nullptr) {
+    const std::uint64_t uploads = textures_.uploads();
+    const GlTextureView view = textures_.prepare(*state.texture, state.key);
+    if (textures_.uploads() != uploads) boundTextures_[GlProgram::kPictureUnit] = kUnknown;  // uploading binds
+    if (view.mask != 0) key.keying = GlKeying::InMask;
+    const GLuint mag = samplers_.get(state.magFilter, state.addressU, state.addressV);
+    const GLuint min = samplers_.get(state.minFilter, state.addressU, state.addressV);
+    bindTexture(GlProgram::kPictureUnit, view.picture, mag);
+    if (key.texturing == GlTexturing::Split) bindTexture(GlProgram::kPictureMinUnit, view.picture, min);
+    if (view.mask != 0) {
+      bindTexture(GlProgram::kMaskUnit, view.mask, mag);
+      if (key.texturing == GlTexturing::Split) bindTexture(GlProgram::kMaskMinUnit, view.mask, min);
+    }
+  }
+  batchProgram_ = &program(key);
+  batchState_ = state;
+  batchOpen_ = true;
+}
+
+void OpenGlDevice::bindTexture(GLuint unit, GLuint texture, GLuint sampler) {
+  if (boundTextures_[unit] != texture) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    boundTextures_[unit] = texture;
+  }
+  if (boundSamplers_[unit] != sampler) {
+    glBindSampler(unit, sampler);
+    boundSamplers_[unit] = sampler;
+  }
 }
 
 void OpenGlDevice::flush() {
@@ -476,24 +497,42 @@ void OpenGlDevice::flush() {
   batchOpen_ = false;
   if (batch_.empty()) return;
   cache_.apply(batchState_.fixed);
-  if (!uploadedValid_ || !(batchState_.shader == uploaded_)) uploadShaderState(batchState_.shader);
-  // The row-major matrix goes up as it is; the shader knows it holds the transpose.
-  glUniformMatrix4fv(program_.uniforms().transform, 1, GL_FALSE, &batchState_.transform._11);
-  const std::size_t bytes = batch_.size() * sizeof(D3DLVERTEX);
-  if (bytes > vertexBufferBytes_) {
-    vertexBufferBytes_ = std::max(bytes, vertexBufferBytes_ * 2);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
-  } else {
-    // Orphan the old storage so the card can still read it while we write.
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
+  if (usedProgram_ != batchProgram_) {
+    glUseProgram(batchProgram_->name());
+    usedProgram_ = batchProgram_;
   }
-  glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), batch_.data());
+  batchProgram_->setValues(batchState_.values);
+  GLint first = 0;
+  streamVertices(first);
   const GLenum mode = batchState_.primitive == PrimitiveClass::Points  ? GL_POINTS
                       : batchState_.primitive == PrimitiveClass::Lines ? GL_LINES
                                                                        : GL_TRIANGLES;
-  glDrawArrays(mode, 0, GLsizei(batch_.size()));
+  glDrawArrays(mode, first, GLsizei(batch_.size()));
   ++glDraws_;
   batch_.clear();
+}
+
+// Writes the batch behind the vertices of the earlier batches, without waiting
+// for the draws that read those; `first` is the batch's first vertex.
+void OpenGlDevice::streamVertices(GLint& first) {
+  constexpr std::size_t kMinimumBytes = std::size_t(8) << 20;
+  const std::size_t bytes = batch_.size() * sizeof(D3DLVERTEX);
+  if (vertexBufferUsed_ + bytes > vertexBufferBytes_) {
+    // Room for several batches of this size before the next new storage.
+    vertexBufferBytes_ = std::max({vertexBufferBytes_, kMinimumBytes, 4 * bytes});
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
+    vertexBufferUsed_ = 0;
+  }
+  void* to = glMapBufferRange(GL_ARRAY_BUFFER, GLintptr(vertexBufferUsed_), GLsizeiptr(bytes),
+                              GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+  if (to != nullptr) {
+    std::memcpy(to, batch_.data(), bytes);
+    glUnmapBuffer(GL_ARRAY_BUFFER);
+  } else {
+    glBufferSubData(GL_ARRAY_BUFFER, GLintptr(vertexBufferUsed_), GLsizeiptr(bytes), batch_.data());
+  }
+  first = GLint(vertexBufferUsed_ / sizeof(D3DLVERTEX));
+  vertexBufferUsed_ += bytes;
 }
 
 void OpenGlDevice::resolveInto(GLuint target) {
