@@ -28,7 +28,7 @@ GLenum glCompare(D3DCMPFUNC f) {
   return GL_LEQUAL;
 }
 
-// The target keeps its alpha at 1 (the colour mask leaves it alone), as the
+// The target keeps its alpha at 1 (it has none, or the colour mask leaves it alone), as the
 // software device's opaque target does: destination alpha reads as 1, and so
 // SRCALPHASAT, min(As, 1 - Ad), is zero.
 GLenum glBlend(D3DBLEND b) {
@@ -134,13 +134,19 @@ void OpenGlDevice::makeTarget(std::uint32_t scale) {
   glBindFramebuffer(GL_FRAMEBUFFER, fb);
   glGenRenderbuffers(1, &color);
   glBindRenderbuffer(GL_RENDERBUFFER, color);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+  // Without an alpha channel the card writes whole pixels and destination alpha
+  // reads as 1; where RGB cannot be drawn into, RGBA with alpha masked off.
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, w, h);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
   if (depth_) {
     glGenRenderbuffers(1, &depth);
     glBindRenderbuffer(GL_RENDERBUFFER, depth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, w, h);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+  }
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    glBindRenderbuffer(GL_RENDERBUFFER, color);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
   }
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
     glDeleteFramebuffers(1, &fb);
