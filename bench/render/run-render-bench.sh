@@ -27,5 +27,5 @@ ours, ref, gl = fps(sys.argv[1]), fps(sys.argv[2]), fps(sys.argv[3])
 for w in ("Fill", "Tris"):
     o, r, g = ours["BM_Software" + w], ref["BM_Llvmpipe" + w], gl["BM_OpenGl" + w]
     print(f"{w.lower():5s} software {o:7.2f} fps   llvmpipe {r:7.2f} fps   ratio {o / r:5.2f}   "
-          f"OpenGL device {g:7.2f} fps   raw/device time {r / g if g else float('nan'):5.2f}")
+          f"OpenGL device {g:7.2f} fps   device/raw time {r / g if g else float('nan'):5.2f}")
 PY

@@ -77,8 +77,9 @@ const char* alphaPasses(D3DCMPFUNC f) {
 std::string sampling(const GlShaderKey& k) {
   std::string s;
   if (k.texturing == GlTexturing::None) return "  const vec4 t = vec4(1.0);\n";
-  s += "  vec2 uv = vTexCoord;\n";
-  if (k.reduceCoordinates) s += "  uv = mix(uv, fract(uv), greaterThanEqual(abs(uv), vec2(4096.0)));\n";
+  s += "  vec2 st = vTexCoord;\n";
+  if (k.reduceCoordinates) s += "  st = mix(st, fract(st), greaterThanEqual(abs(st), vec2(4096.0)));\n";
+  s += "  vec3 uv = vec3(st, float(vLayer));\n";
   const bool mask = k.keying == GlKeying::InMask;
   if (k.texturing == GlTexturing::Sampled) {
     s += "  vec4 t = texture(picture0, uv);\n";
@@ -86,7 +87,7 @@ std::string sampling(const GlShaderKey& k) {
   } else {
     // More than one texel per pixel: the minification filter. Both samples are
     // taken so no texture read sits in divergent control flow.
-    s += "  vec2 size = vec2(textureSize(picture0, 0));\n"
+    s += "  vec2 size = vec2(textureSize(picture0, 0).xy);\n"
          "  vec2 dx = dFdx(vTexCoord * size), dy = dFdy(vTexCoord * size);\n"
          "  bool minify = abs(dx.x * dy.y - dx.y * dy.x) > 1.0;\n"
          "  vec4 tMag = texture(picture0, uv), tMin = texture(picture1, uv);\n"
@@ -97,9 +98,10 @@ std::string sampling(const GlShaderKey& k) {
     }
   }
   // Where keyed texels hold half the weight or more the sample is keyed away;
-  // otherwise the others share all of it.
-  if (k.keying == GlKeying::InAlpha) s += "  if (t.a <= 0.5) discard;\n  t = vec4(t.rgb / t.a, 1.0);\n";
-  if (mask) s += "  if (k <= 0.5) discard;\n  t /= k;\n";
+  // otherwise the others share all of it. The weight arrives in steps of 1/255,
+  // and an even split rounds up to 128/255: that is still half.
+  if (k.keying == GlKeying::InAlpha) s += "  if (t.a < kHalf) discard;\n  t = vec4(t.rgb / t.a, 1.0);\n";
+  if (mask) s += "  if (k < kHalf) discard;\n  t /= k;\n";
   return s;
 }
 
@@ -114,11 +116,12 @@ std::string glVertexShaderSource(const GlShaderKey& k) {
       "layout(location = 1) in vec4 diffuse;\n"
       "layout(location = 2) in vec4 specular;\n"
       "layout(location = 3) in vec2 texCoord;\n"
+      "layout(location = 4) in int layer;        // of the texture array\n"
       "uniform mat4 transform;    // world * view * projection, for row vectors\n"
       "uniform vec2 pixelOffset;  // half a pixel in clip units: Direct3D's pixel centres\n";
   s += flat + " out vec4 vDiffuse;\n";
   if (specular) s += flat + " out vec3 vSpecular;\n";
-  if (texture) s += "smooth out vec2 vTexCoord;\n";
+  if (texture) s += "smooth out vec2 vTexCoord;\nflat out int vLayer;\n";
   s += "void main() {\n"
        "  // The row-major matrix arrives as its transpose: this is the row vector times it.\n"
        "  vec4 clip = transform * vec4(position, 1.0);\n"
@@ -129,7 +132,7 @@ std::string glVertexShaderSource(const GlShaderKey& k) {
   s += "  gl_Position = clip;\n"
        "  vDiffuse = diffuse;\n";
   if (specular) s += "  vSpecular = specular.rgb;\n";
-  if (texture) s += "  vTexCoord = texCoord;\n";
+  if (texture) s += "  vTexCoord = texCoord;\n  vLayer = layer;\n";
   s += "}\n";
   return s;
 }
@@ -142,8 +145,10 @@ std::string glFragmentShaderSource(const GlShaderKey& k) {
   if (specular) s += flat + " in vec3 vSpecular;\n";
   if (k.texturing != GlTexturing::None) {
     s += "smooth in vec2 vTexCoord;\n"
-         "uniform sampler2D picture0, picture1, mask0, mask1;\n";
+         "flat in int vLayer;\n"
+         "uniform sampler2DArray picture0, picture1, mask0, mask1;\n";
   }
+  if (k.keying != GlKeying::None) s += "const float kHalf = 128.5 / 255.0;\n";
   s += "uniform vec4 textureFactor;\n"
        "uniform float alphaRef;  // 0 .. 255\n"
        "out vec4 fragColor;\n"

@@ -6,6 +6,7 @@
 // colour and applies the alpha test, each written out for the key's one choice.
 // Blending and depth stay in fixed-function OpenGL.
 //
+// Pictures are layers of 2D array textures, the layer a flat vertex attribute.
 // Samplers: unit 0 holds the picture with the magnification filter (the only
 // filter when there is one), unit 1 the same picture with the minification
 // filter; units 2 and 3 hold the key mask likewise.

@@ -82,9 +82,9 @@ OpenGlDevice::OpenGlDevice(IGlWindow& window, IRenderSurface* surface, std::uint
                  : width),
       height_(height),
       depth_(depth == DepthBuffer::Attached),
-      textures_([this](const TDirect3DTexture2& t) {
-        if (batchOpen_ && batchState_.texture == &t) flush();
-        // Deleting a bound texture unbinds it, and its name may come back.
+      textures_([this] {
+        flush();
+        // A deleted array is unbound, and its name may come back.
         forgetTextureBindings();
       }),
       states_(depth == DepthBuffer::Attached) {
@@ -110,6 +110,9 @@ OpenGlDevice::OpenGlDevice(IGlWindow& window, IRenderSurface* surface, std::uint
                         reinterpret_cast<void*>(offsetof(D3DLVERTEX, specular)));
   glEnableVertexAttribArray(GlProgram::kTexCoord);
   glVertexAttribPointer(GlProgram::kTexCoord, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(D3DLVERTEX, tu)));
+  // The reserved word of the device's copy carries the texture's array layer.
+  glEnableVertexAttribArray(GlProgram::kLayer);
+  glVertexAttribIPointer(GlProgram::kLayer, 1, GL_INT, stride, reinterpret_cast<void*>(offsetof(D3DLVERTEX, dwReserved)));
   makeTarget(1);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
   cache_.invalidate();
@@ -213,9 +216,7 @@ GlProgram& OpenGlDevice::program(const GlShaderKey& key) {
 }
 
 void OpenGlDevice::textureGone(const TDirect3DTexture2& texture) {
-  if (texture_ != &texture) return;
-  if (batchOpen_ && batchState_.texture == &texture) flush();
-  texture_ = nullptr;
+  if (texture_ == &texture) texture_ = nullptr;
 }
 
 D3DRESULT OpenGlDevice::SetViewport(const D3DVIEWPORT7& vp) {
@@ -383,21 +384,19 @@ OpenGlDevice::DrawState OpenGlDevice::currentDrawState(PrimitiveClass primitive)
     k.texturing = d.minFilter == d.magFilter ? GlTexturing::Sampled : GlTexturing::Split;
     k.reduceCoordinates = rs.addressU != D3DTEXTUREADDRESS::D3DTADDRESS_WRAP ||
                           rs.addressV != D3DTEXTUREADDRESS::D3DTADDRESS_WRAP;
-    if (rs.colorKey) d.key = texture_->effectiveColorKey();
-    k.keying = d.key ? GlKeying::InAlpha : GlKeying::None;
-    d.texture = texture_;
-    d.textureIdentity = texture_->identity();
-    d.texturePicture = texture_->pictureRevision();
   }
   return d;
 }
 
 // Every primitive becomes a list of its class, so that draws of strips, fans
 // and lists with one state join one batch.
-void OpenGlDevice::appendVertices(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> v) {
+void OpenGlDevice::appendVertices(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> v, GLint layer) {
   using enum D3DPRIMITIVETYPE;
   const std::size_t n = v.size();
-  auto put = [this](const D3DLVERTEX& x) { batch_.push_back(x); };
+  auto put = [this, layer](const D3DLVERTEX& x) {
+    batch_.push_back(x);
+    batch_.back().dwReserved = std::uint32_t(layer);
+  };
   // A triangle or line with a vertex that is not finite cannot be drawn: it is left out.
   auto triangle = [&](std::size_t a, std::size_t b, std::size_t c) {
     if (!finite(v[a]) || !finite(v[b]) || !finite(v[c])) return;
@@ -448,48 +447,53 @@ D3DRESULT OpenGlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t verte
   const PrimitiveClass primitive = type == D3DPT_POINTLIST                             ? PrimitiveClass::Points
                                    : (type == D3DPT_LINELIST || type == D3DPT_LINESTRIP) ? PrimitiveClass::Lines
                                                                                           : PrimitiveClass::Triangles;
-  const DrawState state = currentDrawState(primitive);
+  DrawState state = currentDrawState(primitive);
+  GLint layer = 0;
+  if (state.shader.texturing != GlTexturing::None) {
+    // Uploading may first send the open batch, when it rewrites a layer that batch samples.
+    const RenderStates& rs = states_.states();
+    const std::optional<std::uint32_t> key = rs.colorKey ? texture_->effectiveColorKey() : std::nullopt;
+    const GlTextureView view = textures_.prepare(*texture_, key);
+    state.pictureArray = view.picture;
+    state.maskArray = view.mask;
+    state.shader.keying = !key ? GlKeying::None : view.mask != 0 ? GlKeying::InMask : GlKeying::InAlpha;
+    layer = view.layer;
+  }
   if (!batchOpen_ || !(state == batchState_)) {
     flush();
     try {
-      openBatch(state);
+      batchProgram_ = &program(state.shader);
     } catch (const ERenderError&) {
       // The driver would not build this state's program: the draw is refused.
       return D3DRESULT::D3DERR_INVALIDCALL;
     }
+    batchState_ = state;
+    batchOpen_ = true;
   }
-  appendVertices(type, vertices.first(count));
+  appendVertices(type, vertices.first(count), layer);
   return D3DRESULT::D3D_OK;
 }
 
-// Uploads the texture now, after the earlier batch was sent, so that batch keeps
-// the picture it was drawn with; binds what the batch samples and picks its program.
-void OpenGlDevice::openBatch(const DrawState& state) {
-  batchOpen_ = false;
-  GlShaderKey key = state.shader;
-  if (state.texture != nullptr) {
-    const std::uint64_t uploads = textures_.uploads();
-    const GlTextureView view = textures_.prepare(*state.texture, state.key);
-    if (textures_.uploads() != uploads) boundTextures_[GlProgram::kPictureUnit] = kUnknown;  // uploading binds
-    if (view.mask != 0) key.keying = GlKeying::InMask;
-    const GLuint mag = samplers_.get(state.magFilter, state.addressU, state.addressV);
-    const GLuint min = samplers_.get(state.minFilter, state.addressU, state.addressV);
-    bindTexture(GlProgram::kPictureUnit, view.picture, mag);
-    if (key.texturing == GlTexturing::Split) bindTexture(GlProgram::kPictureMinUnit, view.picture, min);
-    if (view.mask != 0) {
-      bindTexture(GlProgram::kMaskUnit, view.mask, mag);
-      if (key.texturing == GlTexturing::Split) bindTexture(GlProgram::kMaskMinUnit, view.mask, min);
-    }
+// Binds what the batch samples: the picture array with the magnification (or
+// only) filter's sampler, with the minification filter's, then the mask likewise.
+void OpenGlDevice::bindTextures() {
+  const DrawState& d = batchState_;
+  if (d.pictureArray == 0) return;
+  const GLuint mag = samplers_.get(d.magFilter, d.addressU, d.addressV);
+  const GLuint min = samplers_.get(d.minFilter, d.addressU, d.addressV);
+  const bool split = d.shader.texturing == GlTexturing::Split;
+  bindTexture(GlProgram::kPictureUnit, d.pictureArray, mag);
+  if (split) bindTexture(GlProgram::kPictureMinUnit, d.pictureArray, min);
+  if (d.maskArray != 0) {
+    bindTexture(GlProgram::kMaskUnit, d.maskArray, mag);
+    if (split) bindTexture(GlProgram::kMaskMinUnit, d.maskArray, min);
   }
-  batchProgram_ = &program(key);
-  batchState_ = state;
-  batchOpen_ = true;
 }
 
 void OpenGlDevice::bindTexture(GLuint unit, GLuint texture, GLuint sampler) {
   if (boundTextures_[unit] != texture) {
     glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, texture);
     boundTextures_[unit] = texture;
   }
   if (boundSamplers_[unit] != sampler) {
@@ -508,6 +512,7 @@ void OpenGlDevice::flush() {
     usedProgram_ = batchProgram_;
   }
   batchProgram_->setValues(batchState_.values);
+  bindTextures();
   GLint first = 0;
   streamVertices(first);
   const GLenum mode = batchState_.primitive == PrimitiveClass::Points  ? GL_POINTS

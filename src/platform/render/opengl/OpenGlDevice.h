@@ -10,7 +10,7 @@
 // buffers; a surface without an OpenGL window gets the picture read back.
 //
 // Draws are batched: consecutive draws whose whole state (render states, stage
-// states, texture, transform, viewport, primitive class) is unchanged become one
+// states, texture array, transform, viewport, primitive class) is unchanged become one
 // OpenGL draw, issued when the state changes or the picture is needed. Each
 // batch draws with the member of the shader family made for its state
 // (GlShaderKey.h), compiled on first use. Texture coordinates are always
@@ -88,13 +88,11 @@ class OpenGlDevice final : public IDirect3DDevice7, private ITextureObserver {
   // joins the batch.
   struct DrawState {
     GlFixedState fixed;
-    // The program's choices; a keyed draw says InAlpha here, and the texture's
-    // keyed copy decides when the batch opens whether a mask carries the weight.
     GlShaderKey shader;
     GlProgramValues values;
-    TDirect3DTexture2* texture = nullptr;
-    std::uint64_t textureIdentity = 0, texturePicture = 0;
-    std::optional<std::uint32_t> key;
+    // The arrays sampled (0: none); each vertex names its layer, so draws with
+    // textures of one array join one batch.
+    GLuint pictureArray = 0, maskArray = 0;
     TextureFilter magFilter = TextureFilter::Point, minFilter = TextureFilter::Point;
     D3DTEXTUREADDRESS addressU = D3DTEXTUREADDRESS::D3DTADDRESS_WRAP, addressV = D3DTEXTUREADDRESS::D3DTADDRESS_WRAP;
     PrimitiveClass primitive = PrimitiveClass::Triangles;
@@ -107,8 +105,8 @@ class OpenGlDevice final : public IDirect3DDevice7, private ITextureObserver {
   void releaseTarget();
   void applyAntialias();
   DrawState currentDrawState(PrimitiveClass primitive);
-  void appendVertices(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices);
-  void openBatch(const DrawState& state);
+  void appendVertices(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices, GLint layer);
+  void bindTextures();
   void bindTexture(GLuint unit, GLuint texture, GLuint sampler);
   void forgetTextureBindings();
   GlProgram& program(const GlShaderKey& key);
