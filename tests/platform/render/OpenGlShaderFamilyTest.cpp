@@ -342,6 +342,35 @@ TEST_F(OpenGlDeviceBookkeeping, ATextureMadeAfterAnotherWentAwayIsBoundAfresh) {
   EXPECT_EQ(centre(), 0xFF0000FFu);
 }
 
+TEST_F(OpenGlDeviceBookkeeping, TexturesOfOneSizeShareAnArraySoTheirDrawsBatch) {
+  // Sixteen textures of one size, one column each: the array grows while the
+  // first frame places them (its pictures written again), after that a frame is
+  // one OpenGL draw.
+  std::vector<std::unique_ptr<TDirect3DTexture2>> textures;
+  for (std::uint32_t i = 0; i < 16; ++i) {
+    textures.push_back(std::make_unique<TDirect3DTexture2>(4, 2, std::vector<std::uint32_t>(8, 0xFF000000u | i * 0x0F0F10u)));
+  }
+  auto frame = [&] {
+    expectOk(device_->BeginScene());
+    for (std::uint32_t i = 0; i < 16; ++i) {
+      const float x0 = -1.0f + float(i) / 8.0f, x1 = x0 + 1.0f / 8.0f;
+      expectOk(device_->SetTexture(0, textures[i].get()));
+      const std::array v{vtx(x0, 1, 0.5f, 0xFFFFFFFFu, 0, 0), vtx(x1, 1, 0.5f, 0xFFFFFFFFu, 1, 0),
+                         vtx(x0, -1, 0.5f, 0xFFFFFFFFu, 0, 1), vtx(x1, -1, 0.5f, 0xFFFFFFFFu, 1, 1)};
+      expectOk(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_LVERTEX, v, 4, 0));
+    }
+    expectOk(device_->EndScene());
+    std::vector<std::uint32_t> px(256);
+    expectOk(device_->ReadRenderTarget(px));
+    for (std::uint32_t i = 0; i < 16; ++i) EXPECT_EQ(px[8 * 16 + i], 0xFF000000u | i * 0x0F0F10u) << "column " << i;
+  };
+  frame();
+  const std::uint64_t draws = device_->glDraws();
+  frame();
+  EXPECT_EQ(device_->glDraws() - draws, 1u);
+  EXPECT_EQ(device_->textureUploads(), 16u);
+}
+
 TEST_F(OpenGlDeviceBookkeeping, BatchesBeyondTheStreamBuffersRoomAreDrawnWhole) {
   // Sixteen batches of 100,002 vertices (3.2 MB each) pass the stream buffer's
   // end several times; each batch paints one column, the rest of it degenerate.
