@@ -33,8 +33,6 @@ class GlProgram {
   // After the context was touched by anyone else: the next setValues sends all.
   void forgetValues() { valid_ = false; }
 
-  // Vertex attribute locations, fixed at link time.
-  static constexpr GLuint kPosition = 0, kDiffuse = 1, kSpecular = 2, kTexCoord = 3, kLayer = 4;
   // Texture units: the picture with the magnification (or only) filter, with the
   // minification filter, then the key mask likewise.
   static constexpr GLuint kPictureUnit = 0, kPictureMinUnit = 1, kMaskUnit = 2, kMaskMinUnit = 3;

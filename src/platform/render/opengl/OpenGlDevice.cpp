@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <string>
 
 #include "platform/render/RenderError.h"
@@ -28,9 +27,9 @@ GLenum glCompare(D3DCMPFUNC f) {
   return GL_LEQUAL;
 }
 
-// The target keeps its alpha at 1 (it has none, or the colour mask leaves it alone), as the
-// software device's opaque target does: destination alpha reads as 1, and so
-// SRCALPHASAT, min(As, 1 - Ad), is zero.
+// The target keeps its alpha at 1 (it has none, or the colour mask leaves it
+// alone), as the software device's opaque target does: destination alpha reads
+// as 1, and so SRCALPHASAT, min(As, 1 - Ad), is zero.
 GLenum glBlend(D3DBLEND b) {
   switch (b) {
     case D3DBLEND::D3DBLEND_ZERO: return GL_ZERO;
@@ -94,25 +93,6 @@ OpenGlDevice::OpenGlDevice(IGlWindow& window, IRenderSurface* surface, std::uint
   clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
   if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
   glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat shading takes a triangle's first vertex
-  glGenVertexArrays(1, &vertexArray_);
-  glBindVertexArray(vertexArray_);
-  glGenBuffers(1, &vertexBuffer_);
-  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-  // The pre-lit vertex as it is: colours are B, G, R, A bytes in memory.
-  constexpr GLsizei stride = sizeof(D3DLVERTEX);
-  glEnableVertexAttribArray(GlProgram::kPosition);
-  glVertexAttribPointer(GlProgram::kPosition, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(D3DLVERTEX, x)));
-  glEnableVertexAttribArray(GlProgram::kDiffuse);
-  glVertexAttribPointer(GlProgram::kDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                        reinterpret_cast<void*>(offsetof(D3DLVERTEX, color)));
-  glEnableVertexAttribArray(GlProgram::kSpecular);
-  glVertexAttribPointer(GlProgram::kSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                        reinterpret_cast<void*>(offsetof(D3DLVERTEX, specular)));
-  glEnableVertexAttribArray(GlProgram::kTexCoord);
-  glVertexAttribPointer(GlProgram::kTexCoord, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(D3DLVERTEX, tu)));
-  // The reserved word of the device's copy carries the texture's array layer.
-  glEnableVertexAttribArray(GlProgram::kLayer);
-  glVertexAttribIPointer(GlProgram::kLayer, 1, GL_INT, stride, reinterpret_cast<void*>(offsetof(D3DLVERTEX, dwReserved)));
   makeTarget(1);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
   cache_.invalidate();
@@ -126,8 +106,6 @@ OpenGlDevice::~OpenGlDevice() {
   window_.makeCurrent();
   if (texture_ != nullptr) texture_->unwatch(this);
   releaseTarget();
-  glDeleteBuffers(1, &vertexBuffer_);
-  glDeleteVertexArrays(1, &vertexArray_);
 }
 
 void OpenGlDevice::makeTarget(std::uint32_t scale) {
@@ -198,6 +176,7 @@ void OpenGlDevice::invalidateStateCache() {
   for (auto& [key, p] : programs_) p->forgetValues();
   usedProgram_ = nullptr;
   forgetTextureBindings();
+  vertices_.rebind();
 }
 
 void OpenGlDevice::forgetTextureBindings() {
@@ -513,37 +492,13 @@ void OpenGlDevice::flush() {
   }
   batchProgram_->setValues(batchState_.values);
   bindTextures();
-  GLint first = 0;
-  streamVertices(first);
+  const GLint first = vertices_.append(batch_);
   const GLenum mode = batchState_.primitive == PrimitiveClass::Points  ? GL_POINTS
                       : batchState_.primitive == PrimitiveClass::Lines ? GL_LINES
                                                                        : GL_TRIANGLES;
   glDrawArrays(mode, first, GLsizei(batch_.size()));
   ++glDraws_;
   batch_.clear();
-}
-
-// Writes the batch behind the vertices of the earlier batches, without waiting
-// for the draws that read those; `first` is the batch's first vertex.
-void OpenGlDevice::streamVertices(GLint& first) {
-  constexpr std::size_t kMinimumBytes = std::size_t(8) << 20;
-  const std::size_t bytes = batch_.size() * sizeof(D3DLVERTEX);
-  if (vertexBufferUsed_ + bytes > vertexBufferBytes_) {
-    // Room for several batches of this size before the next new storage.
-    vertexBufferBytes_ = std::max({vertexBufferBytes_, kMinimumBytes, 4 * bytes});
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
-    vertexBufferUsed_ = 0;
-  }
-  void* to = glMapBufferRange(GL_ARRAY_BUFFER, GLintptr(vertexBufferUsed_), GLsizeiptr(bytes),
-                              GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
-  if (to != nullptr) {
-    std::memcpy(to, batch_.data(), bytes);
-    glUnmapBuffer(GL_ARRAY_BUFFER);
-  } else {
-    glBufferSubData(GL_ARRAY_BUFFER, GLintptr(vertexBufferUsed_), GLsizeiptr(bytes), batch_.data());
-  }
-  first = GLint(vertexBufferUsed_ / sizeof(D3DLVERTEX));
-  vertexBufferUsed_ += bytes;
 }
 
 void OpenGlDevice::resolveInto(GLuint target) {

@@ -34,6 +34,7 @@
 #include "platform/render/opengl/GlShaderKey.h"
 #include "platform/render/opengl/GlStateCache.h"
 #include "platform/render/opengl/GlTextureCache.h"
+#include "platform/render/opengl/GlVertexStream.h"
 
 namespace velorina {
 
@@ -111,7 +112,6 @@ class OpenGlDevice final : public IDirect3DDevice7, private ITextureObserver {
   void forgetTextureBindings();
   GlProgram& program(const GlShaderKey& key);
   void flush();
-  void streamVertices(GLint& first);
   void resolveInto(GLuint framebuffer);
   void showInWindow();
 
@@ -128,10 +128,7 @@ class OpenGlDevice final : public IDirect3DDevice7, private ITextureObserver {
   GlSamplerSet samplers_;
   GlStateCache cache_;
   GlTextureCache textures_;
-  GLuint vertexArray_ = 0, vertexBuffer_ = 0;
-  // Vertices stream into the buffer one batch after the other; when it is full
-  // it gets new storage, so a batch never writes where an earlier draw reads.
-  std::size_t vertexBufferBytes_ = 0, vertexBufferUsed_ = 0;
+  GlVertexStream vertices_;
   GLuint framebuffer_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
   GLuint resolveFramebuffer_ = 0, resolveColor_ = 0;  // w x h, for reading a supersampled picture
 
