@@ -35,6 +35,7 @@ constexpr Gloss kGlosses[] = {
     {"Άγνωστος τύπος εικόνας: %s", "unknown picture type"},
     {"Το αρχείο WZ δεν βρέθηκε", "WZ file not found"},
     {"Η τιμή πρέπει να είναι από %d έως %d.", "value out of range"},
+    {"Ο χάρτης %s δεν βρέθηκε στο αρχείο %s.", "map not found in the file"},
     {"Σφάλμα", "error"},
 };
 

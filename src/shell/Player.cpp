@@ -9,6 +9,7 @@
 
 #include "archive/FileStream.h"
 #include "audio/MessageReporter.h"
+#include "doommap/WadProbe.h"
 #include "archive/Messages.h"
 #include "platform/display/FrameFile.h"
 #include "platform/display/SystemClock.h"
@@ -19,6 +20,7 @@
 #include "platform/sound/SoundDevice.h"
 #include "shell/EmbeddedWorld.h"
 #include "shell/SceneDanceTexts.h"
+#include "shell/MapStart.h"
 #include "shell/SceneLumpChoice.h"
 #include "shell/StartupAction.h"
 #include "shell/SurfaceSetup.h"
@@ -103,10 +105,11 @@ WorldPackageInfo readCarriedPackage(FileStream& file, const std::string& source)
 }
 
 // The kinds of world a file named on the command line may hold.
-enum class WorldKind { PackedPlayer, Archive, SceneFile };
+enum class WorldKind { PackedPlayer, GameMap, Archive, SceneFile };
 
-WorldKind worldKindOf(FileStream& file) {
+WorldKind worldKindOf(FileStream& file, const std::string& path) {
   if (findWorldPackage(file)) return WorldKind::PackedPlayer;
+  if (isDoomFamilyWad(ProbeWadKind(path))) return WorldKind::GameMap;
   char magic[4] = {};
   file.setPosition(0);
   return file.read(magic, 4) == 4 && std::string(magic, 4) == "PWAD" ? WorldKind::Archive : WorldKind::SceneFile;
@@ -119,7 +122,7 @@ StartupResult readSummary(const PlayerOptions& options, const std::string& progr
   try {
     FileStream file(options.world.empty() ? programFile : options.world, FileMode::Read);
     file.setDisplayName(result.source);
-    const WorldKind kind = options.world.empty() ? WorldKind::PackedPlayer : worldKindOf(file);
+    const WorldKind kind = options.world.empty() ? WorldKind::PackedPlayer : worldKindOf(file, options.world);
     if (kind == WorldKind::PackedPlayer) {
       const WorldPackageInfo package = readCarriedPackage(file, result.source);
       checkDisplaySize(package.Header, result.source);
@@ -128,6 +131,12 @@ StartupResult readSummary(const PlayerOptions& options, const std::string& progr
       result.entryCount = world.archive().Count();
       result.mapLumpName = world.mapLumpName();
       result.mapBytes = world.mapLump().size();
+    } else if (kind == WorldKind::GameMap) {
+      const MapStart start = readMapStart(options.world, options.lump);
+      result.header = start.header;
+      result.entryCount = start.entryCount;
+      result.mapLumpName = start.mapName;
+      result.mapBytes = start.mapBytes;
     } else if (kind == WorldKind::Archive) {
       result.header = TWorldHeader::shipped();
       TWad archive(options.world);
@@ -222,7 +231,7 @@ void TDXViewerForm::createComponents() {
 void TDXViewerForm::loadWorld(FileStream& file) {
   const std::string source = options_.world.empty() ? programPath_ : options_.world;
   // 5-7: the header, the caption and the archive behind it.
-  const WorldKind kind = options_.world.empty() ? WorldKind::PackedPlayer : worldKindOf(file);
+  const WorldKind kind = options_.world.empty() ? WorldKind::PackedPlayer : worldKindOf(file, options_.world);
   if (kind == WorldKind::PackedPlayer) {
     const WorldPackageInfo package = readCarriedPackage(file, source);
     checkDisplaySize(package.Header, source);
@@ -231,6 +240,10 @@ void TDXViewerForm::loadWorld(FileStream& file) {
     // 8: the scene resolves the header's map name against the archive's names.
     Scene->LoadFromPackage(file, package.ArchiveOffset, package.ArchiveSize,
                            options_.lump.empty() ? WorldHeader.MapName : options_.lump);
+    return;
+  }
+  if (kind == WorldKind::GameMap) {
+    loadGameMap();
     return;
   }
   WorldHeader = TWorldHeader::shipped();
@@ -243,6 +256,20 @@ void TDXViewerForm::loadWorld(FileStream& file) {
   } else {
     Scene->LoadFromFile(options_.world);
   }
+}
+
+// A game WAD's map has no header: the one made from the map, the camera at player
+// 1's start, its height following the floor from the first frame on.
+void TDXViewerForm::loadGameMap() {
+  MapStart start = readMapStart(options_.world, options_.lump);
+  WorldHeader = start.header;
+  display_->SetTitle(WorldHeader.Title);
+  Scene->OpenFromArchiveFile(options_.world, start.mapName);
+  mapCamera_ = std::move(start.camera);
+  D3DVECTOR eye = start.position;
+  eye.y = mapCamera_->start(eye, clock_->GetTickCount());
+  Scene->SetCameraPosition(eye);
+  Scene->SetCameraRotation(start.rotation);
 }
 
 void TDXViewerForm::FormCreate() {
@@ -262,6 +289,7 @@ void TDXViewerForm::FormCreate() {
     worldFile_ = std::make_unique<FileStream>(options_.world.empty() ? programFile_ : options_.world, FileMode::Read);
     worldFile_->setDisplayName(source);
     loadWorld(*worldFile_);
+    if (options_.antialias) WorldHeader.Antialias = 1;
     // 9. Spheres with identifier 5 turn a quarter turn per second.
     Scene->AddAction(startupAction());
     // 10. The dance texts: the 3D texts with identifiers 1, 2 and 3.
@@ -336,6 +364,11 @@ void TDXViewerForm::DXTimerTimer() {
   if (!display_->CanDraw() || !Scene) return;
   input_.Update();
   camera_.step(*Scene, input_.States(), WorldHeader, clock_->GetTickCount(), windowActive_);
+  if (mapCamera_) {
+    D3DVECTOR eye = Scene->CameraPosition;
+    eye.y = mapCamera_->follow(eye, clock_->GetTickCount());
+    Scene->SetCameraPosition(eye);
+  }
   Scene->Frame(WorldHeader.BackgroundColor);
   display_->Flip();
   ++frames_;

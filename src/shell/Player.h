@@ -14,6 +14,7 @@
 #include "scene/Scene.h"
 #include "shell/CameraStep.h"
 #include "shell/Dance.h"
+#include "shell/FloorFollowingCamera.h"
 #include "shell/PlayerOptions.h"
 #include "shell/WorldHeader.h"
 
@@ -53,6 +54,7 @@ class TDXViewerForm {
   // Start-up; a failure is shown and recorded, and the window runs on empty.
   void FormCreate();
   void loadWorld(FileStream& file);
+  void loadGameMap();
   void Timer1Timer();
   void FormDestroy();
   void DXTimerTimer();
@@ -80,6 +82,7 @@ class TDXViewerForm {
   TWorldHeader WorldHeader;
   StartupResult startup_;
   CameraStep camera_;
+  std::unique_ptr<FloorFollowingCamera> mapCamera_;  // a game map's floors, else none
   bool running_ = true;
   bool windowActive_ = true;
   bool displayFailed_ = false;

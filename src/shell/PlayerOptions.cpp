@@ -7,16 +7,19 @@
 namespace velorina {
 
 const char* const kPlayerUsage =
-    "usage: velorina [WORLD [--lump NAME]] [--windowed] [--headless] [--frames N]\n"
-    "                [--fixed-step MS] [--screenshot FILE] [--device KIND] [--verbose]\n"
+    "usage: velorina [WORLD [--lump NAME]] [WAD [--map NAME]] [--windowed] [--headless]\n"
+    "                [--frames N] [--fixed-step MS] [--screenshot FILE] [--device KIND]\n"
+    "                [--antialias] [--verbose]\n"
     "       velorina --help | --version\n"
     "\n"
     "Shows the world this program carries, or WORLD (a packed player, a world\n"
-    "archive or a scene file). Arrow keys and the numeric keypad walk and turn;\n"
-    "Escape quits.\n"
+    "archive or a scene file), or a map of a Doom, Heretic or Hexen WAD. Arrow keys\n"
+    "and the numeric keypad walk and turn; Escape quits.\n"
     "\n"
     "  --lump NAME        the map lump of an archive WORLD (default: the header's map,\n"
     "                     else MAP01.D3D, else the archive's only .D3D lump)\n"
+    "  --map NAME         the map of a game WAD (default: its first map); the camera\n"
+    "                     starts at player 1's start and follows the floor\n"
     "  --windowed         a window instead of the full screen\n"
     "  --headless         no display: draw offscreen; without --frames, read the\n"
     "                     world, print a summary and exit (automatic when there is\n"
@@ -28,6 +31,8 @@ const char* const kPlayerUsage =
     "  --device KIND      the render device: gl (the graphics card through OpenGL),\n"
     "                     software (the CPU) or auto (OpenGL when a 3.3 context can\n"
     "                     be made, else software; the default)\n"
+    "  --antialias        smooth the edges of surfaces (a game WAD's map is drawn\n"
+    "                     without by default)\n"
     "  --verbose          say on standard error which render device draws\n";
 
 namespace {
@@ -63,7 +68,7 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& args) {
       o.display = DisplayKind::Windowed;
     } else if (a == "--headless") {
       o.display = DisplayKind::Headless;
-    } else if (a == "--lump") {
+    } else if (a == "--lump" || a == "--map") {
       o.lump = value();
     } else if (a == "--frames") {
       o.frames = parseCount(a, value());
@@ -79,6 +84,8 @@ PlayerOptions parsePlayerOptions(const std::vector<std::string>& args) {
       const auto parsed = parseDeviceKind(kind);
       if (!parsed) throw std::invalid_argument("--device needs auto, gl or software, not \"" + kind + "\"");
       o.device = *parsed;
+    } else if (a == "--antialias") {
+      o.antialias = true;
     } else if (a == "--verbose") {
       o.verbose = true;
     } else if (!a.empty() && a[0] == '-') {

@@ -19,6 +19,7 @@
 #include "platform/display/ManualClock.h"
 #include "scene/Scene.h"
 #include "scene/SceneMapSink.h"
+#include "shell/MapStart.h"
 #include "doommap/LumpName.h"
 #include "tools/ArgParser.h"
 #include "tools/Commands.h"
@@ -74,8 +75,8 @@ int maps(const ParsedArgs& p) {
 }
 
 std::string requiredOutput(const ParsedArgs& p) {
-  const auto out = p.value("-o");
-  if (!out) throw UsageError("the output file is missing (-o FILE)");
+  const auto out = outputPath(p);
+  if (!out) throw UsageError("the output file is missing (-o or --out FILE)");
   return *out;
 }
 
@@ -190,9 +191,11 @@ int convert(const ParsedArgs& p) {
   std::printf("%s: %zu walls, %zu floor and ceiling pieces, %zu textures\n", out.c_str(),
               report.middleWalls + report.upperWalls + report.lowerWalls, report.floorPieces + report.ceilingPieces,
               sink.pictures.size());
-  std::printf("velorina-tool pack --archive %s --map %s.D3D --min-x %g --max-x %g --min-y %g --max-y %g --min-z %g --max-z %g -o PLAYER\n",
+  // The walking speeds and the look of the player's own opening of a game map.
+  std::printf("velorina-tool pack --archive %s --map %s.D3D --min-x %g --max-x %g --min-y %g --max-y %g --min-z %g "
+              "--max-z %g --move-speed %g --turn-factor %g --min-filter 1 --mag-filter 1 --antialias 0 -o PLAYER\n",
               out.c_str(), mapName.c_str(), low.x - eye.x, high.x - eye.x, low.y - eye.y, high.y - eye.y,
-              low.z - eye.z, high.z - eye.z);
+              low.z - eye.z, high.z - eye.z, kMapMoveSpeed, kMapTurnFactor);
   return 0;
 }
 
@@ -200,7 +203,7 @@ int convert(const ParsedArgs& p) {
 
 int runDoomCommand(const Args& args) {
   try {
-    const ParsedArgs p = parseArgs(args, {"-o", "--brightness", "--scale"});
+    const ParsedArgs p = parseArgs(args, {"-o", "--out", "--brightness", "--scale"});
     if (p.help || p.positional.empty()) {
       std::fputs(kUsage, p.help ? stdout : stderr);
       return p.help ? 0 : 1;

@@ -136,8 +136,7 @@ std::string plural(std::size_t n, const char* one, const char* many) {
 
 int build(const ParsedArgs& p) {
   if (p.positional.size() != 1) throw UsageError("usage: velorina-tool scene build DESCRIPTION.json -o WORLD.wad");
-  auto out = p.value("-o");
-  if (!out) out = p.value("--out");
+  const auto out = outputPath(p);
   if (!out) throw UsageError("scene build needs -o WORLD.wad");
   const std::string& description = p.positional[0];
   const TCompressionLevel level = parseCompressionLevel(p, TCompressionLevel::clDefault);

@@ -85,8 +85,7 @@ std::vector<std::string> mediaToSave(const TD3DScene& scene, TWad* packageArchiv
 
 int save(const ParsedArgs& p) {
   if (p.positional.size() != 1) throw UsageError("usage: velorina-tool scene save WORLD -o OUT");
-  auto out = p.value("-o");
-  if (!out) out = p.value("--out");
+  const auto out = outputPath(p);
   if (!out) throw UsageError("scene save needs -o OUT");
   const TCompressionLevel level = parseCompressionLevel(p, TCompressionLevel::clDefault);
 

@@ -21,54 +21,6 @@ Bytes testPalette() {
   return p;
 }
 
-// A patch of the given size whose every column holds one post (top, pixels).
-Bytes patchLump(int width, int height, int top, const Bytes& pixels) {
-  Bytes b;
-  i16(b, width), i16(b, height), i16(b, 0), i16(b, 0);
-  const std::size_t table = b.size();
-  for (int x = 0; x < width; ++x) i32(b, 0);
-  for (int x = 0; x < width; ++x) {
-    const auto at = static_cast<std::uint32_t>(b.size());
-    for (int k = 0; k < 4; ++k) b[table + 4 * x + k] = static_cast<std::uint8_t>(at >> (8 * k));
-    b.push_back(static_cast<std::uint8_t>(top));
-    b.push_back(static_cast<std::uint8_t>(pixels.size()));
-    b.push_back(0);
-    b.insert(b.end(), pixels.begin(), pixels.end());
-    b.push_back(0);
-    b.push_back(255);
-  }
-  return b;
-}
-
-struct Placement {
-  int x, y, patch;
-};
-
-Bytes textureLump(const std::vector<std::tuple<std::string, int, int, std::vector<Placement>>>& textures) {
-  Bytes b;
-  i32(b, static_cast<std::int64_t>(textures.size()));
-  Bytes body;
-  const std::size_t head = 4 + 4 * textures.size();
-  for (const auto& [name, w, h, patches] : textures) {
-    i32(b, static_cast<std::int64_t>(head + body.size()));
-    name8(body, name);
-    i32(body, 0);
-    i16(body, w), i16(body, h);
-    i32(body, 0);
-    i16(body, static_cast<int>(patches.size()));
-    for (const Placement& p : patches) i16(body, p.x), i16(body, p.y), i16(body, p.patch), i16(body, 1), i16(body, 0);
-  }
-  b.insert(b.end(), body.begin(), body.end());
-  return b;
-}
-
-Bytes pnames(const std::vector<std::string>& names) {
-  Bytes b;
-  i32(b, static_cast<std::int64_t>(names.size()));
-  for (const auto& n : names) name8(b, n);
-  return b;
-}
-
 std::vector<Lump> textureWad() {
   Bytes flat(4096, 5);
   Bytes shortFlat(100, 6);

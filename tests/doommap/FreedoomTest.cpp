@@ -6,11 +6,13 @@
 #include <filesystem>
 
 #include "RecordingSink.h"
+#include "doommap/DoomTextures.h"
 #include "doommap/MapImport.h"
 #include "doommap/MapLumps.h"
 #include "doommap/SectorOutlines.h"
 #include "geometry/PolygonMeasure.h"
 #include "geometry/Triangulator.h"
+#include "support/GoldenImage.h"
 
 namespace velorina {
 namespace {
@@ -97,6 +99,18 @@ TEST(Freedoom, EverySectorsFloorCoversExactlyTheSector) {
   std::printf("%zu sectors measured\n", sectors);
   EXPECT_EQ(wrongArea, 0u);
   EXPECT_EQ(outside, 0u);
+}
+
+// EXITDOOR: four different patches (door panels and a sign) composed into one
+// 128 x 72 wall texture with the game's palette.
+TEST(Freedoom, WallTextureComposedFromSeveralPatches) {
+  SKIP_WITHOUT_FREEDOOM();
+  const auto bitmap = MakeDoomTextureBitmap(kWads[1], "EXITDOOR");
+  ASSERT_TRUE(bitmap.has_value());
+  ASSERT_EQ(bitmap->width(), 128);
+  ASSERT_EQ(bitmap->height(), 72);
+  const std::vector<std::uint32_t> argb = bitmap->toARGB32();
+  EXPECT_TRUE(testing::matchesGoldenIn("doommap/golden", "freedoom2_exitdoor", 128, 72, argb, 0));
 }
 
 }  // namespace

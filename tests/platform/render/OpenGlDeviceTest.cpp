@@ -82,7 +82,7 @@ TEST_F(OpenGlDeviceTest, TexturesUploadOnceAndAgainOnlyForANewPicture) {
     expectOk(device_->BeginScene());
     quad(-1, 1, 0xFFFFFFFFu);
     expectOk(device_->EndScene());
-    texture.SetColorKey(0x123456);  // a new key is a uniform, not an upload
+    texture.SetColorKey(0x123456);  // keying is off: a new key uploads nothing
   }
   EXPECT_EQ(device_->textureUploads(), 1u);
   texture.ReplacePicture(TDirect3DTexture2(2, 2, blue));

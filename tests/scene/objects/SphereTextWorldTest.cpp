@@ -5,6 +5,8 @@
 #include "archive/MemoryStream.h"
 #include "platform/render/Direct3DTexture2.h"
 #include "scene/SceneTestWorlds.h"
+#include "scene/records/SceneStreamWriter.h"
+#include "support/ArchiveBuilder.h"
 #include "scene/objects/Sphere.h"
 #include "scene/objects/Text.h"
 #include "StoredForms.h"
@@ -196,6 +198,30 @@ TEST_F(SphereTextWorld, SavedSpheresAndTextsLoadBackWithTheirRecordsAndTextures)
   EXPECT_EQ(text->GetInfo(), dynamic_cast<const TD3DText*>(scene.Objects[1].object.get())->GetInfo());
   EXPECT_EQ(sphere->GetTextureName(), dir.file("earth.bmp"));
   EXPECT_EQ(text->GetTextureName(), dir.file("stone.bmp"));
+}
+
+
+TEST_F(SphereTextWorld, ACanonicalArchiveWorldSavesBackToItsBytes) {
+  SceneDocument doc;
+  doc.Version = 117;
+  doc.Textures = {"C:\\earth.bmp", "C:\\stone.bmp"};
+  TD3DSphereInfo sphere = earth();
+  sphere.TextureNames.set(0, "C:\\earth.bmp");
+  TD3DTextInfo text = dance();
+  text.TextureNames.set(0, "C:\\stone.bmp");
+  text.TextureNames.set(1, "C:\\stone.bmp");
+  doc.Objects.push_back({9, "", sphere, sphere.TextureNames});
+  doc.Objects.push_back({15, "", text, text.TextureNames});
+  const ByteBuffer stream = SceneStreamWriter("C:\\MAP01.D3D").write(doc);
+  const test::Bytes archive = test::ArchiveBuilder()
+                                  .add("C:\\MAP01.D3D", std::string(stream.begin(), stream.end()))
+                                  .add("C:\\earth.bmp", test::bmpFile(40, 90, 200))
+                                  .add("C:\\stone.bmp", test::bmpFile(120, 120, 120))
+                                  .build();
+  test::loadPackage(scene, archive);
+  ASSERT_EQ(scene.Objects.size(), 2u);
+  ASSERT_EQ(scene.Textures->size(), 2u);
+  EXPECT_EQ(scene.SaveToBytes(), stream);
 }
 
 }  // namespace

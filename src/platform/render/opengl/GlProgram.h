@@ -1,42 +1,47 @@
 #pragma once
-// The one shader program of the OpenGL device: Direct3D 7's fixed-function
-// pipeline for pre-lit vertices as the scene uses it. The vertex stage applies
-// the row-vector matrix, Direct3D's pixel centres and its 0 .. 1 clip depth; the
-// fragment stage samples the texture by hand (point or bilinear, wrap, mirror or
-// clamp, colour-keyed texels carrying no weight, as the software device does),
-// runs texture stage 0's colour and alpha operations, adds the specular colour
-// and applies the alpha test. Blending and depth stay in fixed-function OpenGL.
+// One compiled member of the OpenGL device's shader family (GlShaderKey.h,
+// GlShaderSource.h), with the uniform values it was last given: uniforms belong
+// to the program, so each program sends only what changed since it last drew.
 
 #include <epoxy/gl.h>
 
-#include <string>
+#include "platform/render/D3DTypes.h"
+#include "platform/render/opengl/GlShaderKey.h"
 
 namespace velorina {
 
-struct GlUniforms {
-  GLint transform = -1, pixelOffset = -1, depthFixUp = -1;
-  GLint colorOp = -1, colorArgs = -1, alphaOp = -1, alphaArgs = -1, textureFactor = -1;
-  GLint useTexture = -1, texture = -1, textureSize = -1, address = -1, filters = -1;
-  GLint hasKey = -1, keyRgb = -1, specular = -1, flatShading = -1, alphaTest = -1, alphaFunc = -1, alphaRef = -1;
+// The per-draw values that stay uniforms in every program.
+struct GlProgramValues {
+  D3DMATRIX transform = D3DMATRIX::identity();  // world * view * projection, row-major
+  GLfloat pixelOffset[2] = {0, 0};
+  GLfloat textureFactor[4] = {1, 1, 1, 1};
+  GLfloat alphaRef = 0;
+  bool operator==(const GlProgramValues&) const = default;
 };
 
 class GlProgram {
  public:
   // Throws ERenderError with the compiler's log when the program does not build.
-  GlProgram();
+  explicit GlProgram(const GlShaderKey& key);
   ~GlProgram();
   GlProgram(const GlProgram&) = delete;
   GlProgram& operator=(const GlProgram&) = delete;
 
   GLuint name() const { return program_; }
-  const GlUniforms& uniforms() const { return uniforms_; }
+  // Sends the values that differ from what the program holds; it must be in use.
+  void setValues(const GlProgramValues& values);
+  // After the context was touched by anyone else: the next setValues sends all.
+  void forgetValues() { valid_ = false; }
 
-  // Vertex attribute locations, fixed at link time.
-  static constexpr GLuint kPosition = 0, kDiffuse = 1, kSpecular = 2, kTexCoord = 3;
+  // Texture units: the picture with the magnification (or only) filter, with the
+  // minification filter, then the key mask likewise.
+  static constexpr GLuint kPictureUnit = 0, kPictureMinUnit = 1, kMaskUnit = 2, kMaskMinUnit = 3;
 
  private:
   GLuint program_ = 0;
-  GlUniforms uniforms_;
+  GLint transform_ = -1, pixelOffset_ = -1, textureFactor_ = -1, alphaRef_ = -1;
+  GlProgramValues uploaded_;
+  bool valid_ = false;
 };
 
 }  // namespace velorina

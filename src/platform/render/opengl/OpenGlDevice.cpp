@@ -27,9 +27,9 @@ GLenum glCompare(D3DCMPFUNC f) {
   return GL_LEQUAL;
 }
 
-// The target keeps its alpha at 1 (the colour mask leaves it alone), as the
-// software device's opaque target does: destination alpha reads as 1, and so
-// SRCALPHASAT, min(As, 1 - Ad), is zero.
+// The target keeps its alpha at 1 (it has none, or the colour mask leaves it
+// alone), as the software device's opaque target does: destination alpha reads
+// as 1, and so SRCALPHASAT, min(As, 1 - Ad), is zero.
 GLenum glBlend(D3DBLEND b) {
   switch (b) {
     case D3DBLEND::D3DBLEND_ZERO: return GL_ZERO;
@@ -81,9 +81,10 @@ OpenGlDevice::OpenGlDevice(IGlWindow& window, IRenderSurface* surface, std::uint
                  : width),
       height_(height),
       depth_(depth == DepthBuffer::Attached),
-      program_(),
-      textures_([this](const TDirect3DTexture2& t) {
-        if (batchOpen_ && batchState_.texture == &t) flush();
+      textures_([this] {
+        flush();
+        // A deleted array is unbound, and its name may come back.
+        forgetTextureBindings();
       }),
       states_(depth == DepthBuffer::Attached) {
   window_.makeCurrent();
@@ -92,35 +93,19 @@ OpenGlDevice::OpenGlDevice(IGlWindow& window, IRenderSurface* surface, std::uint
   clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
   if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
   glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat shading takes a triangle's first vertex
-  glGenVertexArrays(1, &vertexArray_);
-  glBindVertexArray(vertexArray_);
-  glGenBuffers(1, &vertexBuffer_);
-  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-  // The pre-lit vertex as it is: colours are B, G, R, A bytes in memory.
-  constexpr GLsizei stride = sizeof(D3DLVERTEX);
-  glEnableVertexAttribArray(GlProgram::kPosition);
-  glVertexAttribPointer(GlProgram::kPosition, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(D3DLVERTEX, x)));
-  glEnableVertexAttribArray(GlProgram::kDiffuse);
-  glVertexAttribPointer(GlProgram::kDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                        reinterpret_cast<void*>(offsetof(D3DLVERTEX, color)));
-  glEnableVertexAttribArray(GlProgram::kSpecular);
-  glVertexAttribPointer(GlProgram::kSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                        reinterpret_cast<void*>(offsetof(D3DLVERTEX, specular)));
-  glEnableVertexAttribArray(GlProgram::kTexCoord);
-  glVertexAttribPointer(GlProgram::kTexCoord, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(D3DLVERTEX, tu)));
-  glUseProgram(program_.name());
-  glUniform1i(program_.uniforms().depthFixUp, clipControl_ ? 0 : 1);
   makeTarget(1);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
   cache_.invalidate();
+  forgetTextureBindings();
+  // The program for the default state: a context that cannot build the family's
+  // shaders is refused here rather than at the first draw.
+  program(currentDrawState(PrimitiveClass::Triangles).shader);
 }
 
 OpenGlDevice::~OpenGlDevice() {
   window_.makeCurrent();
   if (texture_ != nullptr) texture_->unwatch(this);
   releaseTarget();
-  glDeleteBuffers(1, &vertexBuffer_);
-  glDeleteVertexArrays(1, &vertexArray_);
 }
 
 void OpenGlDevice::makeTarget(std::uint32_t scale) {
@@ -130,13 +115,19 @@ void OpenGlDevice::makeTarget(std::uint32_t scale) {
   glBindFramebuffer(GL_FRAMEBUFFER, fb);
   glGenRenderbuffers(1, &color);
   glBindRenderbuffer(GL_RENDERBUFFER, color);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+  // Without an alpha channel the card writes whole pixels and destination alpha
+  // reads as 1; where RGB cannot be drawn into, RGBA with alpha masked off.
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, w, h);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
   if (depth_) {
     glGenRenderbuffers(1, &depth);
     glBindRenderbuffer(GL_RENDERBUFFER, depth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT32F, w, h);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+  }
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    glBindRenderbuffer(GL_RENDERBUFFER, color);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
   }
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
     glDeleteFramebuffers(1, &fb);
@@ -182,14 +173,29 @@ void OpenGlDevice::releaseTarget() {
 
 void OpenGlDevice::invalidateStateCache() {
   cache_.invalidate();
-  uploadedValid_ = false;
-  boundTexture_ = 0;
+  for (auto& [key, p] : programs_) p->forgetValues();
+  usedProgram_ = nullptr;
+  forgetTextureBindings();
+  vertices_.rebind();
+}
+
+void OpenGlDevice::forgetTextureBindings() {
+  boundTextures_.fill(kUnknown);
+  boundSamplers_.fill(kUnknown);
+}
+
+GlProgram& OpenGlDevice::program(const GlShaderKey& key) {
+  auto it = programs_.find(key);
+  if (it == programs_.end()) {
+    // Compiling makes the new program current.
+    usedProgram_ = nullptr;
+    it = programs_.emplace(key, std::make_unique<GlProgram>(key)).first;
+  }
+  return *it->second;
 }
 
 void OpenGlDevice::textureGone(const TDirect3DTexture2& texture) {
-  if (texture_ != &texture) return;
-  if (batchOpen_ && batchState_.texture == &texture) flush();
-  texture_ = nullptr;
+  if (texture_ == &texture) texture_ = nullptr;
 }
 
 D3DRESULT OpenGlDevice::SetViewport(const D3DVIEWPORT7& vp) {
@@ -304,7 +310,6 @@ OpenGlDevice::DrawState OpenGlDevice::currentDrawState(PrimitiveClass primitive)
   const RenderStates& rs = states_.states();
   DrawState d;
   d.primitive = primitive;
-  d.transform = combined_;
   GlFixedState& f = d.fixed;
   f.blend = rs.blend;
   f.srcBlend = glBlend(rs.srcBlend);
@@ -328,18 +333,21 @@ OpenGlDevice::DrawState OpenGlDevice::currentDrawState(PrimitiveClass primitive)
   f.depthRange[0] = viewport_.dvMinZ;
   f.depthRange[1] = viewport_.dvMaxZ;
 
-  ShaderState& u = d.shader;
-  u.colorOp = GLint(rs.color.op);
-  u.colorArgs[0] = GLint(rs.color.arg1);
-  u.colorArgs[1] = GLint(rs.color.arg2);
-  u.alphaOp = GLint(rs.alpha.op);
-  u.alphaArgs[0] = GLint(rs.alpha.arg1);
-  u.alphaArgs[1] = GLint(rs.alpha.arg2);
+  GlShaderKey& k = d.shader;
+  k.depthFixUp = !clipControl_;
+  k.colorOp = rs.color.op;
+  k.colorArg1 = glStageReadsArg1(rs.color.op) ? rs.color.arg1 : 0;
+  k.colorArg2 = glStageReadsArg2(rs.color.op) ? rs.color.arg2 : 0;
+  k.alphaOp = rs.alpha.op;
+  k.alphaArg1 = glStageReadsArg1(rs.alpha.op) ? rs.alpha.arg1 : 0;
+  k.alphaArg2 = glStageReadsArg2(rs.alpha.op) ? rs.alpha.arg2 : 0;
+  k.specular = rs.specular;
+  k.flatShading = rs.shade == D3DSHADEMODE::D3DSHADE_FLAT;
+  k.alphaFunc = rs.alphaTest ? rs.alphaFunc : D3DCMPFUNC::D3DCMP_ALWAYS;
+
+  GlProgramValues& u = d.values;
+  u.transform = combined_;
   channels(rs.textureFactor, u.textureFactor);
-  u.specular = rs.specular;
-  u.flatShading = rs.shade == D3DSHADEMODE::D3DSHADE_FLAT;
-  u.alphaTest = rs.alphaTest;
-  u.alphaFunc = GLint(rs.alphaFunc);
   u.alphaRef = GLfloat(rs.alphaRef);
   u.pixelOffset[0] = 1.0f / GLfloat(viewport_.dwWidth);
   // Half a pixel, less a hair: OpenGL decides pixels whose centre lies exactly on a
@@ -347,35 +355,27 @@ OpenGlDevice::DrawState OpenGlDevice::currentDrawState(PrimitiveClass primitive)
   // gives Direct3D's top-left answer.
   u.pixelOffset[1] = (1.0f - 2.0f / 128.0f) / GLfloat(viewport_.dwHeight);
   if (texture_ != nullptr && rs.readsTexture()) {
-    u.useTexture = 1;
-    u.textureSize[0] = GLint(texture_->width());
-    u.textureSize[1] = GLint(texture_->height());
-    u.address[0] = GLint(rs.addressU);
-    u.address[1] = GLint(rs.addressV);
-    u.filters[0] = rs.minFilter == TextureFilter::Bilinear ? 1 : 0;
-    u.filters[1] = rs.magFilter == TextureFilter::Bilinear ? 1 : 0;
+    d.magFilter = rs.magFilter;
     // Lines and points use the magnification filter only.
-    if (primitive != PrimitiveClass::Triangles || !rs.filled()) u.filters[0] = u.filters[1];
-    const auto key = texture_->effectiveColorKey();
-    u.hasKey = rs.colorKey && key.has_value();
-    if (u.hasKey) {
-      u.keyRgb[0] = GLint((*key >> 16) & 0xFF);
-      u.keyRgb[1] = GLint((*key >> 8) & 0xFF);
-      u.keyRgb[2] = GLint(*key & 0xFF);
-    }
-    d.texture = texture_;
-    d.textureIdentity = texture_->identity();
-    d.texturePicture = texture_->pictureRevision();
+    d.minFilter = primitive == PrimitiveClass::Triangles && rs.filled() ? rs.minFilter : rs.magFilter;
+    d.addressU = rs.addressU;
+    d.addressV = rs.addressV;
+    k.texturing = d.minFilter == d.magFilter ? GlTexturing::Sampled : GlTexturing::Split;
+    k.reduceCoordinates = rs.addressU != D3DTEXTUREADDRESS::D3DTADDRESS_WRAP ||
+                          rs.addressV != D3DTEXTUREADDRESS::D3DTADDRESS_WRAP;
   }
   return d;
 }
 
 // Every primitive becomes a list of its class, so that draws of strips, fans
 // and lists with one state join one batch.
-void OpenGlDevice::appendVertices(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> v) {
+void OpenGlDevice::appendVertices(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> v, GLint layer) {
   using enum D3DPRIMITIVETYPE;
   const std::size_t n = v.size();
-  auto put = [this](const D3DLVERTEX& x) { batch_.push_back(x); };
+  auto put = [this, layer](const D3DLVERTEX& x) {
+    batch_.push_back(x);
+    batch_.back().dwReserved = std::uint32_t(layer);
+  };
   // A triangle or line with a vertex that is not finite cannot be drawn: it is left out.
   auto triangle = [&](std::size_t a, std::size_t b, std::size_t c) {
     if (!finite(v[a]) || !finite(v[b]) || !finite(v[c])) return;
@@ -426,49 +426,59 @@ D3DRESULT OpenGlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t verte
   const PrimitiveClass primitive = type == D3DPT_POINTLIST                             ? PrimitiveClass::Points
                                    : (type == D3DPT_LINELIST || type == D3DPT_LINESTRIP) ? PrimitiveClass::Lines
                                                                                           : PrimitiveClass::Triangles;
-  const DrawState state = currentDrawState(primitive);
+  DrawState state = currentDrawState(primitive);
+  GLint layer = 0;
+  if (state.shader.texturing != GlTexturing::None) {
+    // Uploading may first send the open batch, when it rewrites a layer that batch samples.
+    const RenderStates& rs = states_.states();
+    const std::optional<std::uint32_t> key = rs.colorKey ? texture_->effectiveColorKey() : std::nullopt;
+    const GlTextureView view = textures_.prepare(*texture_, key);
+    state.pictureArray = view.picture;
+    state.maskArray = view.mask;
+    state.shader.keying = !key ? GlKeying::None : view.mask != 0 ? GlKeying::InMask : GlKeying::InAlpha;
+    layer = view.layer;
+  }
   if (!batchOpen_ || !(state == batchState_)) {
     flush();
+    try {
+      batchProgram_ = &program(state.shader);
+    } catch (const ERenderError&) {
+      // The driver would not build this state's program: the draw is refused.
+      return D3DRESULT::D3DERR_INVALIDCALL;
+    }
     batchState_ = state;
     batchOpen_ = true;
-    // Uploaded now, after the earlier batch was sent, so that batch keeps the
-    // picture it was drawn with.
-    if (state.texture != nullptr) {
-      const GLuint name = textures_.prepare(*state.texture);
-      if (name != boundTexture_) {
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, name);
-        boundTexture_ = name;
-      }
-    }
   }
-  appendVertices(type, vertices.first(count));
+  appendVertices(type, vertices.first(count), layer);
   return D3DRESULT::D3D_OK;
 }
 
-void OpenGlDevice::uploadShaderState(const ShaderState& s) {
-  const GlUniforms& u = program_.uniforms();
-  const ShaderState& o = uploaded_;
-  const bool all = !uploadedValid_;
-  if (all || s.colorOp != o.colorOp) glUniform1i(u.colorOp, s.colorOp);
-  if (all || s.alphaOp != o.alphaOp) glUniform1i(u.alphaOp, s.alphaOp);
-  glUniform2iv(u.colorArgs, 1, s.colorArgs);
-  glUniform2iv(u.alphaArgs, 1, s.alphaArgs);
-  glUniform4fv(u.textureFactor, 1, s.textureFactor);
-  if (all || s.useTexture != o.useTexture) glUniform1i(u.useTexture, s.useTexture);
-  glUniform2iv(u.textureSize, 1, s.textureSize);
-  glUniform2iv(u.address, 1, s.address);
-  glUniform2iv(u.filters, 1, s.filters);
-  if (all || s.hasKey != o.hasKey) glUniform1i(u.hasKey, s.hasKey);
-  glUniform3iv(u.keyRgb, 1, s.keyRgb);
-  if (all || s.specular != o.specular) glUniform1i(u.specular, s.specular);
-  if (all || s.flatShading != o.flatShading) glUniform1i(u.flatShading, s.flatShading);
-  if (all || s.alphaTest != o.alphaTest) glUniform1i(u.alphaTest, s.alphaTest);
-  if (all || s.alphaFunc != o.alphaFunc) glUniform1i(u.alphaFunc, s.alphaFunc);
-  if (all || s.alphaRef != o.alphaRef) glUniform1f(u.alphaRef, s.alphaRef);
-  glUniform2fv(u.pixelOffset, 1, s.pixelOffset);
-  uploaded_ = s;
-  uploadedValid_ = true;
+// Binds what the batch samples: the picture array with the magnification (or
+// only) filter's sampler, with the minification filter's, then the mask likewise.
+void OpenGlDevice::bindTextures() {
+  const DrawState& d = batchState_;
+  if (d.pictureArray == 0) return;
+  const GLuint mag = samplers_.get(d.magFilter, d.addressU, d.addressV);
+  const GLuint min = samplers_.get(d.minFilter, d.addressU, d.addressV);
+  const bool split = d.shader.texturing == GlTexturing::Split;
+  bindTexture(GlProgram::kPictureUnit, d.pictureArray, mag);
+  if (split) bindTexture(GlProgram::kPictureMinUnit, d.pictureArray, min);
+  if (d.maskArray != 0) {
+    bindTexture(GlProgram::kMaskUnit, d.maskArray, mag);
+    if (split) bindTexture(GlProgram::kMaskMinUnit, d.maskArray, min);
+  }
+}
+
+void OpenGlDevice::bindTexture(GLuint unit, GLuint texture, GLuint sampler) {
+  if (boundTextures_[unit] != texture) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, texture);
+    boundTextures_[unit] = texture;
+  }
+  if (boundSamplers_[unit] != sampler) {
+    glBindSampler(unit, sampler);
+    boundSamplers_[unit] = sampler;
+  }
 }
 
 void OpenGlDevice::flush() {
@@ -476,22 +486,17 @@ void OpenGlDevice::flush() {
   batchOpen_ = false;
   if (batch_.empty()) return;
   cache_.apply(batchState_.fixed);
-  if (!uploadedValid_ || !(batchState_.shader == uploaded_)) uploadShaderState(batchState_.shader);
-  // The row-major matrix goes up as it is; the shader knows it holds the transpose.
-  glUniformMatrix4fv(program_.uniforms().transform, 1, GL_FALSE, &batchState_.transform._11);
-  const std::size_t bytes = batch_.size() * sizeof(D3DLVERTEX);
-  if (bytes > vertexBufferBytes_) {
-    vertexBufferBytes_ = std::max(bytes, vertexBufferBytes_ * 2);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
-  } else {
-    // Orphan the old storage so the card can still read it while we write.
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
+  if (usedProgram_ != batchProgram_) {
+    glUseProgram(batchProgram_->name());
+    usedProgram_ = batchProgram_;
   }
-  glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), batch_.data());
+  batchProgram_->setValues(batchState_.values);
+  bindTextures();
+  const GLint first = vertices_.append(batch_);
   const GLenum mode = batchState_.primitive == PrimitiveClass::Points  ? GL_POINTS
                       : batchState_.primitive == PrimitiveClass::Lines ? GL_LINES
                                                                        : GL_TRIANGLES;
-  glDrawArrays(mode, 0, GLsizei(batch_.size()));
+  glDrawArrays(mode, first, GLsizei(batch_.size()));
   ++glDraws_;
   batch_.clear();
 }

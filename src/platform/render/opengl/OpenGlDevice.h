@@ -10,14 +10,18 @@
 // buffers; a surface without an OpenGL window gets the picture read back.
 //
 // Draws are batched: consecutive draws whose whole state (render states, stage
-// states, texture, transform, viewport, primitive class) is unchanged become one
-// OpenGL draw, issued when the state changes or the picture is needed. Texture
-// coordinates are always interpolated with perspective correction.
+// states, texture array, transform, viewport, primitive class) is unchanged become one
+// OpenGL draw, issued when the state changes or the picture is needed. Each
+// batch draws with the member of the shader family made for its state
+// (GlShaderKey.h), compiled on first use. Texture coordinates are always
+// interpolated with perspective correction.
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <epoxy/gl.h>
@@ -26,8 +30,11 @@
 #include "platform/render/IRenderSurface.h"
 #include "platform/render/RenderStateBlock.h"
 #include "platform/render/opengl/GlProgram.h"
+#include "platform/render/opengl/GlSamplerSet.h"
+#include "platform/render/opengl/GlShaderKey.h"
 #include "platform/render/opengl/GlStateCache.h"
 #include "platform/render/opengl/GlTextureCache.h"
+#include "platform/render/opengl/GlVertexStream.h"
 
 namespace velorina {
 
@@ -80,35 +87,31 @@ class OpenGlDevice final : public IDirect3DDevice7, private ITextureObserver {
   enum class PrimitiveClass { Points, Lines, Triangles };
   // Everything a batched draw depends on; a draw whose state equals the batch's
   // joins the batch.
-  struct ShaderState {
-    GLint colorOp = 0, alphaOp = 0;
-    GLint colorArgs[2] = {0, 0}, alphaArgs[2] = {0, 0};
-    GLfloat textureFactor[4] = {1, 1, 1, 1};
-    GLint useTexture = 0, textureSize[2] = {1, 1}, address[2] = {1, 1}, filters[2] = {0, 0};
-    GLint hasKey = 0, keyRgb[3] = {0, 0, 0};
-    GLint specular = 0, flatShading = 0, alphaTest = 0, alphaFunc = 8;
-    GLfloat alphaRef = 0;
-    GLfloat pixelOffset[2] = {0, 0};
-    bool operator==(const ShaderState&) const = default;
-  };
   struct DrawState {
     GlFixedState fixed;
-    ShaderState shader;
-    D3DMATRIX transform;
-    TDirect3DTexture2* texture = nullptr;
-    std::uint64_t textureIdentity = 0, texturePicture = 0;
+    GlShaderKey shader;
+    GlProgramValues values;
+    // The arrays sampled (0: none); each vertex names its layer, so draws with
+    // textures of one array join one batch.
+    GLuint pictureArray = 0, maskArray = 0;
+    TextureFilter magFilter = TextureFilter::Point, minFilter = TextureFilter::Point;
+    D3DTEXTUREADDRESS addressU = D3DTEXTUREADDRESS::D3DTADDRESS_WRAP, addressV = D3DTEXTUREADDRESS::D3DTADDRESS_WRAP;
     PrimitiveClass primitive = PrimitiveClass::Triangles;
     bool operator==(const DrawState&) const = default;
   };
+  static constexpr std::size_t kTextureUnits = 4;
 
   void textureGone(const TDirect3DTexture2& texture) override;
   void makeTarget(std::uint32_t scale);
   void releaseTarget();
   void applyAntialias();
   DrawState currentDrawState(PrimitiveClass primitive);
-  void appendVertices(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices);
+  void appendVertices(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices, GLint layer);
+  void bindTextures();
+  void bindTexture(GLuint unit, GLuint texture, GLuint sampler);
+  void forgetTextureBindings();
+  GlProgram& program(const GlShaderKey& key);
   void flush();
-  void uploadShaderState(const ShaderState& s);
   void resolveInto(GLuint framebuffer);
   void showInWindow();
 
@@ -120,11 +123,12 @@ class OpenGlDevice final : public IDirect3DDevice7, private ITextureObserver {
   std::uint32_t scale_ = 1;
   bool clipControl_ = false;
 
-  GlProgram program_;
+  std::unordered_map<GlShaderKey, std::unique_ptr<GlProgram>, GlShaderKeyHash> programs_;
+  GlProgram* usedProgram_ = nullptr;  // the program in use, nullptr when unknown
+  GlSamplerSet samplers_;
   GlStateCache cache_;
   GlTextureCache textures_;
-  GLuint vertexArray_ = 0, vertexBuffer_ = 0;
-  std::size_t vertexBufferBytes_ = 0;
+  GlVertexStream vertices_;
   GLuint framebuffer_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
   GLuint resolveFramebuffer_ = 0, resolveColor_ = 0;  // w x h, for reading a supersampled picture
 
@@ -140,10 +144,11 @@ class OpenGlDevice final : public IDirect3DDevice7, private ITextureObserver {
 
   std::vector<D3DLVERTEX> batch_;  // kept between frames: drawing allocates nothing once grown
   DrawState batchState_;
+  GlProgram* batchProgram_ = nullptr;
   bool batchOpen_ = false;
-  ShaderState uploaded_;
-  bool uploadedValid_ = false;
-  GLuint boundTexture_ = 0;
+  // What each texture unit holds; kUnknown after anything else may have bound.
+  static constexpr GLuint kUnknown = ~GLuint(0);
+  std::array<GLuint, kTextureUnits> boundTextures_{}, boundSamplers_{};
   std::vector<std::uint32_t> readBack_;  // Present's picture for a surface without a window
   std::uint64_t glDraws_ = 0;
 };
