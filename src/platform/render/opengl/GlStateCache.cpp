@@ -22,8 +22,6 @@ void GlStateCache::apply(const GlFixedState& w) {
   if (all || w.cull != c.cull) enable(GL_CULL_FACE, w.cull);
   if (all || w.cullFace != c.cullFace) glCullFace(w.cullFace);
   if (all || w.polygonMode != c.polygonMode) glPolygonMode(GL_FRONT_AND_BACK, w.polygonMode);
-  if (all || w.lineWidth != c.lineWidth) glLineWidth(w.lineWidth);
-  if (all || w.pointSize != c.pointSize) glPointSize(w.pointSize);
   if (all || w.viewport[0] != c.viewport[0] || w.viewport[1] != c.viewport[1] || w.viewport[2] != c.viewport[2] ||
       w.viewport[3] != c.viewport[3]) {
     glViewport(w.viewport[0], w.viewport[1], w.viewport[2], w.viewport[3]);

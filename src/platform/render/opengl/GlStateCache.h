@@ -15,8 +15,7 @@ struct GlFixedState {
   bool depthWrite = true;
   bool cull = false;
   GLenum cullFace = GL_BACK;
-  GLenum polygonMode = GL_FILL;
-  GLfloat lineWidth = 1, pointSize = 1;
+  GLenum polygonMode = GL_FILL;  // always filled: points and lines come as squares
   GLint viewport[4] = {0, 0, 0, 0};
   GLfloat depthRange[2] = {0, 1};
   bool operator==(const GlFixedState&) const = default;

@@ -319,12 +319,10 @@ OpenGlDevice::DrawState OpenGlDevice::currentDrawState(PrimitiveClass primitive)
   f.depthWrite = rs.depthWrite;
   // Stored top row first, Direct3D's clockwise on screen is OpenGL's
   // counter-clockwise, its front face.
-  f.cull = rs.cull != D3DCULL::D3DCULL_NONE;
+  // Squares were culled when they were made, and face either way.
+  const bool squares = primitive == PrimitiveClass::Squares;
+  f.cull = !squares && rs.cull != D3DCULL::D3DCULL_NONE;
   f.cullFace = rs.cull == D3DCULL::D3DCULL_CW ? GL_FRONT : GL_BACK;
-  f.polygonMode = rs.fill == D3DFILLMODE::D3DFILL_POINT       ? GL_POINT
-                  : rs.fill == D3DFILLMODE::D3DFILL_WIREFRAME ? GL_LINE
-                                                              : GL_FILL;
-  f.lineWidth = f.pointSize = GLfloat(scale_);
   const auto s = GLint(scale_);
   f.viewport[0] = GLint(viewport_.dwX) * s;
   f.viewport[1] = GLint(viewport_.dwY) * s;
@@ -346,18 +344,24 @@ OpenGlDevice::DrawState OpenGlDevice::currentDrawState(PrimitiveClass primitive)
   k.alphaFunc = rs.alphaTest ? rs.alphaFunc : D3DCMPFUNC::D3DCMP_ALWAYS;
 
   GlProgramValues& u = d.values;
-  u.transform = combined_;
   channels(rs.textureFactor, u.textureFactor);
   u.alphaRef = GLfloat(rs.alphaRef);
-  u.pixelOffset[0] = 1.0f / GLfloat(viewport_.dwWidth);
-  // Half a pixel, less a hair: OpenGL decides pixels whose centre lies exactly on a
-  // horizontal edge the other way round, and lifting the picture by 1/128 pixel
-  // gives Direct3D's top-left answer.
-  u.pixelOffset[1] = (1.0f - 2.0f / 128.0f) / GLfloat(viewport_.dwHeight);
+  if (squares) {
+    // Already in the viewport's clip units, with their corners on sample edges.
+    u.transform = D3DMATRIX::identity();
+    u.pixelOffset[0] = u.pixelOffset[1] = 0.0f;
+  } else {
+    u.transform = combined_;
+    u.pixelOffset[0] = 1.0f / GLfloat(viewport_.dwWidth);
+    // Half a pixel, less a hair: OpenGL decides pixels whose centre lies exactly on a
+    // horizontal edge the other way round, and lifting the picture by 1/128 pixel
+    // gives Direct3D's top-left answer.
+    u.pixelOffset[1] = (1.0f - 2.0f / 128.0f) / GLfloat(viewport_.dwHeight);
+  }
   if (texture_ != nullptr && rs.readsTexture()) {
     d.magFilter = rs.magFilter;
     // Lines and points use the magnification filter only.
-    d.minFilter = primitive == PrimitiveClass::Triangles && rs.filled() ? rs.minFilter : rs.magFilter;
+    d.minFilter = squares ? rs.magFilter : rs.minFilter;
     d.addressU = rs.addressU;
     d.addressV = rs.addressV;
     k.texturing = d.minFilter == d.magFilter ? GlTexturing::Sampled : GlTexturing::Split;
@@ -415,6 +419,44 @@ void OpenGlDevice::appendVertices(D3DPRIMITIVETYPE type, std::span<const D3DLVER
   }
 }
 
+// Points, lines and the corners or edges of triangles not filled, as squares
+// of samples (GlPointExpander.h).
+void OpenGlDevice::appendSquares(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> v, GLint layer) {
+  using enum D3DPRIMITIVETYPE;
+  const std::size_t n = v.size();
+  const auto l = std::uint32_t(layer);
+  squares_.setFrame(combined_, viewport_, scale_);
+  const RenderStates& rs = states_.states();
+  const bool wireframe = rs.fill == D3DFILLMODE::D3DFILL_WIREFRAME;
+  auto triangle = [&](std::size_t a, std::size_t b, std::size_t c) {
+    squares_.triangle(v[a], v[b], v[c], rs.cull, wireframe, l, batch_);
+  };
+  switch (type) {
+    case D3DPT_POINTLIST:
+      for (std::size_t i = 0; i < n; ++i) squares_.point(v[i], l, batch_);
+      break;
+    case D3DPT_LINELIST:
+      for (std::size_t i = 0; i + 1 < n; i += 2) squares_.line(v[i], v[i + 1], l, batch_);
+      break;
+    case D3DPT_LINESTRIP:
+      for (std::size_t i = 0; i + 1 < n; ++i) squares_.line(v[i], v[i + 1], l, batch_);
+      break;
+    case D3DPT_TRIANGLELIST:
+      for (std::size_t i = 0; i + 2 < n; i += 3) triangle(i, i + 1, i + 2);
+      break;
+    case D3DPT_TRIANGLESTRIP:
+      // Odd triangles swap their first two vertices to keep the strip's winding.
+      for (std::size_t k = 0; k + 2 < n; ++k) {
+        if (k % 2 == 0) triangle(k, k + 1, k + 2);
+        else triangle(k + 1, k, k + 2);
+      }
+      break;
+    case D3DPT_TRIANGLEFAN:
+      for (std::size_t k = 0; k + 2 < n; ++k) triangle(0, k + 1, k + 2);
+      break;
+  }
+}
+
 D3DRESULT OpenGlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t vertexFormat,
                                       std::span<const D3DLVERTEX> vertices, std::uint32_t count,
                                       std::uint32_t /*flags*/) {
@@ -423,9 +465,11 @@ D3DRESULT OpenGlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t verte
   if (count > vertices.size()) return D3DRESULT::D3DERR_INVALIDCALL;
   using enum D3DPRIMITIVETYPE;
   if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN) return D3DRESULT::D3DERR_INVALIDCALL;
-  const PrimitiveClass primitive = type == D3DPT_POINTLIST                             ? PrimitiveClass::Points
-                                   : (type == D3DPT_LINELIST || type == D3DPT_LINESTRIP) ? PrimitiveClass::Lines
-                                                                                          : PrimitiveClass::Triangles;
+  // Points, lines and triangles not filled are drawn as the software device
+  // steps them, in squares of samples.
+  const bool lineOrPoint = type == D3DPT_POINTLIST || type == D3DPT_LINELIST || type == D3DPT_LINESTRIP;
+  const PrimitiveClass primitive =
+      lineOrPoint || !states_.states().filled() ? PrimitiveClass::Squares : PrimitiveClass::Triangles;
   DrawState state = currentDrawState(primitive);
   GLint layer = 0;
   if (state.shader.texturing != GlTexturing::None) {
@@ -449,7 +493,11 @@ D3DRESULT OpenGlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t verte
     batchState_ = state;
     batchOpen_ = true;
   }
-  appendVertices(type, vertices.first(count), layer);
+  if (primitive == PrimitiveClass::Squares) {
+    appendSquares(type, vertices.first(count), layer);
+  } else {
+    appendVertices(type, vertices.first(count), layer);
+  }
   return D3DRESULT::D3D_OK;
 }
 
@@ -493,10 +541,7 @@ void OpenGlDevice::flush() {
   batchProgram_->setValues(batchState_.values);
   bindTextures();
   const GLint first = vertices_.append(batch_);
-  const GLenum mode = batchState_.primitive == PrimitiveClass::Points  ? GL_POINTS
-                      : batchState_.primitive == PrimitiveClass::Lines ? GL_LINES
-                                                                       : GL_TRIANGLES;
-  glDrawArrays(mode, first, GLsizei(batch_.size()));
+  glDrawArrays(GL_TRIANGLES, first, GLsizei(batch_.size()));
   ++glDraws_;
   batch_.clear();
 }

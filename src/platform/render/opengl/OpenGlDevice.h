@@ -29,6 +29,7 @@
 #include "platform/render/IDirect3DDevice7.h"
 #include "platform/render/IRenderSurface.h"
 #include "platform/render/RenderStateBlock.h"
+#include "platform/render/opengl/GlPointExpander.h"
 #include "platform/render/opengl/GlProgram.h"
 #include "platform/render/opengl/GlSamplerSet.h"
 #include "platform/render/opengl/GlShaderKey.h"
@@ -84,7 +85,8 @@ class OpenGlDevice final : public IDirect3DDevice7, private ITextureObserver {
   std::uint64_t textureUploads() const { return textures_.uploads(); }
 
  private:
-  enum class PrimitiveClass { Points, Lines, Triangles };
+  // Triangles filled by OpenGL, or squares of samples made by squares_.
+  enum class PrimitiveClass { Triangles, Squares };
   // Everything a batched draw depends on; a draw whose state equals the batch's
   // joins the batch.
   struct DrawState {
@@ -107,6 +109,7 @@ class OpenGlDevice final : public IDirect3DDevice7, private ITextureObserver {
   void applyAntialias();
   DrawState currentDrawState(PrimitiveClass primitive);
   void appendVertices(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices, GLint layer);
+  void appendSquares(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices, GLint layer);
   void bindTextures();
   void bindTexture(GLuint unit, GLuint texture, GLuint sampler);
   void forgetTextureBindings();
@@ -129,6 +132,7 @@ class OpenGlDevice final : public IDirect3DDevice7, private ITextureObserver {
   GlStateCache cache_;
   GlTextureCache textures_;
   GlVertexStream vertices_;
+  GlPointExpander squares_;
   GLuint framebuffer_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
   GLuint resolveFramebuffer_ = 0, resolveColor_ = 0;  // w x h, for reading a supersampled picture
 
