@@ -54,6 +54,8 @@ GlProgram::GlProgram(const GlShaderKey& key) {
   auto at = [this](const char* name) { return glGetUniformLocation(program_, name); };
   transform_ = at("transform");
   pixelOffset_ = at("pixelOffset");
+  viewportSamples_ = at("viewportSamples");
+  coordinateLift_ = at("coordinateLift");
   textureFactor_ = at("textureFactor");
   alphaRef_ = at("alphaRef");
   // Samplers the shader does not read are optimised away: their location is -1,
@@ -77,6 +79,10 @@ void GlProgram::setValues(const GlProgramValues& v) {
   if (all || v.pixelOffset[0] != o.pixelOffset[0] || v.pixelOffset[1] != o.pixelOffset[1]) {
     glUniform2fv(pixelOffset_, 1, v.pixelOffset);
   }
+  if (all || v.viewportSamples[0] != o.viewportSamples[0] || v.viewportSamples[1] != o.viewportSamples[1]) {
+    glUniform2fv(viewportSamples_, 1, v.viewportSamples);
+  }
+  if (all || v.coordinateLift != o.coordinateLift) glUniform1f(coordinateLift_, v.coordinateLift);
   if (all || v.textureFactor[0] != o.textureFactor[0] || v.textureFactor[1] != o.textureFactor[1] ||
       v.textureFactor[2] != o.textureFactor[2] || v.textureFactor[3] != o.textureFactor[3]) {
     glUniform4fv(textureFactor_, 1, v.textureFactor);

@@ -14,6 +14,8 @@ namespace velorina {
 struct GlProgramValues {
   D3DMATRIX transform = D3DMATRIX::identity();  // world * view * projection, row-major
   GLfloat pixelOffset[2] = {0, 0};
+  GLfloat viewportSamples[2] = {0, 0};  // zero: positions already on the sample grid
+  GLfloat coordinateLift = 0;           // the picture's lift, in window pixels
   GLfloat textureFactor[4] = {1, 1, 1, 1};
   GLfloat alphaRef = 0;
   bool operator==(const GlProgramValues&) const = default;
@@ -39,7 +41,8 @@ class GlProgram {
 
  private:
   GLuint program_ = 0;
-  GLint transform_ = -1, pixelOffset_ = -1, textureFactor_ = -1, alphaRef_ = -1;
+  GLint transform_ = -1, pixelOffset_ = -1, viewportSamples_ = -1, coordinateLift_ = -1;
+  GLint textureFactor_ = -1, alphaRef_ = -1;
   GlProgramValues uploaded_;
   bool valid_ = false;
 };

@@ -77,7 +77,10 @@ const char* alphaPasses(D3DCMPFUNC f) {
 std::string sampling(const GlShaderKey& k) {
   std::string s;
   if (k.texturing == GlTexturing::None) return "  const vec4 t = vec4(1.0);\n";
-  s += "  vec2 st = vTexCoord;\n";
+  // The lift of the picture (see the vertex shader) moved the texture coordinates
+  // with it; on far rows, where a pixel spans many texels, that picks other texels
+  // than the software device does: taken back by the coordinates' change per row.
+  s += "  vec2 st = vTexCoord - dFdy(vTexCoord) * coordinateLift;\n";
   if (k.reduceCoordinates) s += "  st = mix(st, fract(st), greaterThanEqual(abs(st), vec2(4096.0)));\n";
   s += "  vec3 uv = vec3(st, float(vLayer));\n";
   const bool mask = k.keying == GlKeying::InMask;
@@ -118,7 +121,8 @@ std::string glVertexShaderSource(const GlShaderKey& k) {
       "layout(location = 3) in vec2 texCoord;\n"
       "layout(location = 4) in int layer;        // of the texture array\n"
       "uniform mat4 transform;    // world * view * projection, for row vectors\n"
-      "uniform vec2 pixelOffset;  // half a pixel in clip units: Direct3D's pixel centres\n";
+      "uniform vec2 pixelOffset;  // half a pixel in clip units: Direct3D's pixel centres\n"
+      "uniform vec2 viewportSamples;  // zero where the positions need no snapping\n";
   s += flat + " out vec4 vDiffuse;\n";
   if (specular) s += flat + " out vec3 vSpecular;\n";
   if (texture) s += "smooth out vec2 vTexCoord;\nflat out int vLayer;\n";
@@ -126,8 +130,19 @@ std::string glVertexShaderSource(const GlShaderKey& k) {
        "  // The row-major matrix arrives as its transpose: this is the row vector times it.\n"
        "  vec4 clip = transform * vec4(position, 1.0);\n"
        "  // The picture is stored top row first: flip y, then move the pixel centres.\n"
-       "  clip.y = -clip.y;\n"
-       "  clip.xy += pixelOffset * clip.w;\n";
+       "  clip.y = -clip.y;\n";
+  // Textured draws: the software device computes its texture coordinates from
+  // positions snapped to 1/16 sample; so does this one where the vertex is not
+  // clipped away. Untextured draws keep their exact positions, whose edges miss
+  // the ties OpenGL breaks otherwise than Direct3D.
+  if (texture) {
+    s += "  if (viewportSamples.x > 0.0 && clip.w > 0.0 && clip.z >= 0.0) {\n"
+         "    vec2 p = (clip.xy / clip.w + 1.0) * 0.5 * viewportSamples;\n"
+         "    p = floor(p * 16.0 + 0.5) / 16.0;\n"
+         "    clip.xy = (p / viewportSamples * 2.0 - 1.0) * clip.w;\n"
+         "  }\n";
+  }
+  s += "  clip.xy += pixelOffset * clip.w;\n";
   if (k.depthFixUp) s += "  clip.z = 2.0 * clip.z - clip.w;\n";
   s += "  gl_Position = clip;\n"
        "  vDiffuse = diffuse;\n";
@@ -146,7 +161,8 @@ std::string glFragmentShaderSource(const GlShaderKey& k) {
   if (k.texturing != GlTexturing::None) {
     s += "smooth in vec2 vTexCoord;\n"
          "flat in int vLayer;\n"
-         "uniform sampler2DArray picture0, picture1, mask0, mask1;\n";
+         "uniform sampler2DArray picture0, picture1, mask0, mask1;\n"
+         "uniform float coordinateLift;  // in window pixels\n";
   }
   if (k.keying != GlKeying::None) s += "const float kHalf = 128.5 / 255.0;\n";
   s += "uniform vec4 textureFactor;\n"

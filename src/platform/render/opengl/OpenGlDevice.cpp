@@ -350,6 +350,8 @@ OpenGlDevice::DrawState OpenGlDevice::currentDrawState(PrimitiveClass primitive)
     // Already in the viewport's clip units, with their corners on sample edges.
     u.transform = D3DMATRIX::identity();
     u.pixelOffset[0] = u.pixelOffset[1] = 0.0f;
+    u.viewportSamples[0] = u.viewportSamples[1] = 0.0f;
+    u.coordinateLift = 0.0f;
   } else {
     u.transform = combined_;
     u.pixelOffset[0] = 1.0f / GLfloat(viewport_.dwWidth);
@@ -357,6 +359,12 @@ OpenGlDevice::DrawState OpenGlDevice::currentDrawState(PrimitiveClass primitive)
     // horizontal edge the other way round, and lifting the picture by 1/128 pixel
     // gives Direct3D's top-left answer.
     u.pixelOffset[1] = (1.0f - 2.0f / 128.0f) / GLfloat(viewport_.dwHeight);
+    u.viewportSamples[0] = GLfloat(viewport_.dwWidth * scale_);
+    u.viewportSamples[1] = GLfloat(viewport_.dwHeight * scale_);
+    // The texture coordinates are taken back all but 1/2048 pixel: a texel edge
+    // that lies exactly on a pixel centre then still falls to the texel below it,
+    // as the software device's sums decide it.
+    u.coordinateLift = GLfloat(scale_) * (1.0f / 128.0f - 1.0f / 2048.0f);
   }
   if (texture_ != nullptr && rs.readsTexture()) {
     d.magFilter = rs.magFilter;
