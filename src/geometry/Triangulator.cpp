@@ -1,5 +1,7 @@
 #include "geometry/Triangulator.h"
 
+#include "geometry/EdgeParity.h"
+
 #include <GL/glu.h>
 
 #include <array>
@@ -131,6 +133,12 @@ std::vector<Point2> triangulateOddWinding(std::span<const std::vector<Point2>> c
     if (c.size() >= 3) cleaned.push_back(std::move(c));
   }
   if (cleaned.empty()) return {};
+  // The tessellator mishandles edges that overlap along a stretch; such contours are
+  // first rewritten without overlaps (the same odd-winding region).
+  if (hasOverlappingEdges(cleaned)) {
+    cleaned = withoutOverlappingEdges(cleaned);
+    if (cleaned.empty()) return {};
+  }
 
   TessPtr tess = newTessellator();
   gluTessBeginPolygon(tess.get(), &collected);

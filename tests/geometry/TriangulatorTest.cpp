@@ -148,6 +148,21 @@ TEST(Triangulator, RandomStarPolygonsWithAndWithoutHoles) {
   }
 }
 
+TEST(Triangulator, EdgesOverlappingAlongAStretchCancelInPairs) {
+  // Two rooms sharing part of a wall: the shared stretch bounds nothing.
+  const Contours rooms{square(0, 0, 4), square(4, 1, 2, false)};
+  expectCovers(rooms, 16 + 4, triangulateOddWinding(rooms));
+  // Three edges over one stretch: it still bounds the region once.
+  const Contours thrice{square(0, 0, 4), {{0, 0}, {4, 0}, {2, -3}}, {{1, 0}, {3, 0}, {2, 5}}};
+  const auto tris = triangulateOddWinding(thrice);
+  expectCovers(thrice, trianglesArea(tris), tris);
+  // Found by fuzzing: a crossed outline with a second one whose edge runs along its
+  // diagonal and ends on it; the sliver beside the shared stretch went missing.
+  const Contours crossed{{{0, 0}, {20, 20}, {-10, 4}, {10, 0}}, {{10, 10}, {-17, 18}, {0, -1}, {-1, -1}}};
+  const auto crossedTris = triangulateOddWinding(crossed);
+  expectCovers(crossed, trianglesArea(crossedTris), crossedTris);
+}
+
 TEST(Triangulator, RefusesCoordinatesItCannotHandle) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
