@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 
 namespace velorina {
 
@@ -18,6 +19,13 @@ D3DMATRIX multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
     }
   }
   return std::bit_cast<D3DMATRIX>(r);
+}
+
+bool viewportFits(const D3DVIEWPORT7& vp, std::uint32_t width, std::uint32_t height) {
+  const std::uint64_t right = std::uint64_t(vp.dwX) + vp.dwWidth;
+  const std::uint64_t bottom = std::uint64_t(vp.dwY) + vp.dwHeight;
+  return vp.dwWidth != 0 && vp.dwHeight != 0 && right <= width && bottom <= height && std::isfinite(vp.dvMinZ) &&
+         std::isfinite(vp.dvMaxZ);
 }
 
 }  // namespace velorina

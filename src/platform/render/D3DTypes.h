@@ -62,6 +62,10 @@ struct D3DVIEWPORT7 {
   bool operator==(const D3DVIEWPORT7&) const = default;
 };
 
+// Whether a viewport may be set on a target of width x height: not empty, inside the
+// target (sums taken in 64 bits) and with finite depth limits.
+bool viewportFits(const D3DVIEWPORT7& vp, std::uint32_t width, std::uint32_t height);
+
 struct D3DCOLORVALUE {
   float r = 0, g = 0, b = 0, a = 0;
   bool operator==(const D3DCOLORVALUE&) const = default;

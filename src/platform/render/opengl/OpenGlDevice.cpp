@@ -199,12 +199,7 @@ void OpenGlDevice::textureGone(const TDirect3DTexture2& texture) {
 }
 
 D3DRESULT OpenGlDevice::SetViewport(const D3DVIEWPORT7& vp) {
-  const std::uint64_t right = std::uint64_t(vp.dwX) + vp.dwWidth;
-  const std::uint64_t bottom = std::uint64_t(vp.dwY) + vp.dwHeight;
-  if (vp.dwWidth == 0 || vp.dwHeight == 0 || right > width_ || bottom > height_ || !std::isfinite(vp.dvMinZ) ||
-      !std::isfinite(vp.dvMaxZ)) {
-    return D3DRESULT::D3DERR_INVALIDCALL;
-  }
+  if (!viewportFits(vp, width_, height_)) return D3DRESULT::D3DERR_INVALIDCALL;
   viewport_ = vp;
   return D3DRESULT::D3D_OK;
 }

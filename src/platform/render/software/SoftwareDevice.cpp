@@ -73,12 +73,7 @@ void SoftwareDevice::textureGone(const TDirect3DTexture2& texture) {
 }
 
 D3DRESULT SoftwareDevice::SetViewport(const D3DVIEWPORT7& vp) {
-  const std::uint64_t right = std::uint64_t(vp.dwX) + vp.dwWidth;
-  const std::uint64_t bottom = std::uint64_t(vp.dwY) + vp.dwHeight;
-  if (vp.dwWidth == 0 || vp.dwHeight == 0 || right > target_.width() || bottom > target_.height() ||
-      !std::isfinite(vp.dvMinZ) || !std::isfinite(vp.dvMaxZ)) {
-    return D3DRESULT::D3DERR_INVALIDCALL;
-  }
+  if (!viewportFits(vp, target_.width(), target_.height())) return D3DRESULT::D3DERR_INVALIDCALL;
   viewport_ = vp;
   return D3DRESULT::D3D_OK;
 }
