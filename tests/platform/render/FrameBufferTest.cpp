@@ -53,5 +53,58 @@ TEST(FrameBuffer, ResolveGivesEachChannelsRoundedMeanInBandsOrWhole) {
   }
 }
 
+// Clears of whole tiles are only noted; whatever reads the samples afterwards
+// (prepare, resolve, a change of scale) must see exactly what filling them at once
+// would have left, partial clears over noted ones and colour-only or depth-only
+// clears included.
+TEST(FrameBuffer, NotedClearsReadAsIfCarriedOut) {
+  for (const std::uint32_t scale : {1u, 2u, 3u}) {
+    FrameBuffer lazy(150, 70, true);
+    lazy.setScale(scale);
+    const auto w = std::int32_t(lazy.sampleWidth()), h = std::int32_t(lazy.sampleHeight());
+    std::vector<std::uint32_t> color(std::size_t(w) * h);
+    std::vector<float> depth(color.size());
+    auto clear = [&](const SampleRect& r, bool c, bool d, std::uint32_t argb, float z) {
+      lazy.clear(r, c, d, argb, z);
+      for (std::int32_t y = r.y0; y < r.y1; ++y) {
+        for (std::int32_t x = r.x0; x < r.x1; ++x) {
+          if (c) color[std::size_t(y) * w + x] = argb;
+          if (d) depth[std::size_t(y) * w + x] = z;
+        }
+      }
+    };
+    clear({0, 0, w, h}, true, true, 0xFF102030u, 0.5f);
+    clear({5, 3, 140, 66}, true, false, 0xFF405060u, 0.0f);  // whole tiles inside, parts at the edges
+    clear({64, 0, 128, 64}, false, true, 0, 0.25f);         // exactly one tile's depth
+    clear({130, 1, 131, 2}, true, true, 0xFFFFFFFFu, 0.75f);
+    // Resolving reads noted clears without carrying them out.
+    std::vector<std::uint32_t> resolved(150 * 70);
+    lazy.resolve(resolved);
+    for (std::uint32_t y = 0; y < 70; ++y) {
+      for (std::uint32_t x = 0; x < 150; ++x) {
+        ASSERT_EQ(resolved[y * 150 + x], meanOf(lazy, x, y, color)) << "scale " << scale << " at " << x << ", " << y;
+      }
+    }
+    lazy.prepare({0, 0, w, h});
+    for (std::int32_t y = 0; y < h; ++y) {
+      for (std::int32_t x = 0; x < w; ++x) {
+        ASSERT_EQ(lazy.colorRow(y)[x], color[std::size_t(y) * w + x]) << "scale " << scale << " at " << x << ", " << y;
+        ASSERT_EQ(lazy.depthRow(y)[x], depth[std::size_t(y) * w + x]) << "scale " << scale << " at " << x << ", " << y;
+      }
+    }
+  }
+}
+
+// A noted clear survives a change of scale: the new samples take the cleared
+// colour and depth.
+TEST(FrameBuffer, ScaleChangeCarriesOutNotedClears) {
+  FrameBuffer fb(100, 100, true);
+  fb.clear({0, 0, 100, 100}, true, true, 0xFF336699u, 0.5f);
+  fb.setScale(2);
+  fb.prepare({0, 0, 200, 200});
+  EXPECT_EQ(fb.colorRow(199)[199], 0xFF336699u);
+  EXPECT_EQ(fb.depthRow(0)[0], 0.5f);
+}
+
 }  // namespace
 }  // namespace velorina::software

@@ -2,6 +2,19 @@
 // The software device's render target: 32-bit colour (0xFFRRGGBB) and a float
 // depth buffer, stored at `scale` samples per pixel side. With scale 2 every
 // pixel holds a 2 x 2 grid of samples that resolve() averages.
+//
+// Clears are lazy per tile of 64 x 64 samples: a clear that covers a whole tile
+// only notes the value, and the tile is filled when it is first drawn on, while
+// the drawing thread has it in its cache; resolve() reads a noted colour without
+// touching the tile. A frame's clear then costs nothing where nothing is drawn,
+// and the depth tests of the first surface drawn into a tile find its samples in
+// the cache. Whoever writes or reads samples through colorRow() and depthRow()
+// first calls prepare() for them.
+//
+// Rows are padded so that the rows of a tile spread over the whole of a
+// set-associative cache: with a stride of a multiple of 4 KiB, the 64 rows of a
+// tile's colour and depth would all fall into the same few sets and keep
+// evicting each other.
 
 #include <cstdint>
 #include <span>
@@ -24,15 +37,23 @@ class FrameBuffer {
   std::uint32_t sampleHeight() const { return height_ * scale_; }
   bool hasDepth() const { return !depth_.empty(); }
 
-  std::uint32_t* colorRow(std::int32_t y) { return color_.data() + std::size_t(y) * sampleWidth(); }
-  float* depthRow(std::int32_t y) { return depth_.data() + std::size_t(y) * sampleWidth(); }
+  // Samples of prepared tiles only (see prepare).
+  std::uint32_t* colorRow(std::int32_t y) { return color_.data() + std::size_t(y) * stride_; }
+  float* depthRow(std::int32_t y) { return depth_.data() + std::size_t(y) * stride_; }
 
   // Changes the samples per pixel side, keeping the picture: samples are
   // replicated when growing and averaged when shrinking.
   void setScale(std::uint32_t scale);
 
-  void fillColor(const SampleRect& r, std::uint32_t argb);
-  void fillDepth(const SampleRect& r, float z);
+  // Sets the samples of `r` (within the sample grid) to `argb` and, with a depth
+  // buffer, their depth to `z`; whole tiles are only noted.
+  void clear(const SampleRect& r, bool color, bool depth, std::uint32_t argb, float z);
+
+  // Carries out the clears noted for the tiles that `r` touches. Threads may
+  // prepare different tiles at once.
+  void prepare(const SampleRect& r);
+  void prepareSample(std::int32_t x, std::int32_t y) { prepareTile(tileOf(x, y)); }
+  static constexpr int kTileShift = 6;  // tiles are 64 x 64 samples
 
   // The picture at one sample per pixel (out holds width * height entries).
   void resolve(std::span<std::uint32_t> out) const { resolveRows(out, 0, height_); }
@@ -41,13 +62,37 @@ class FrameBuffer {
   void resolveRows(std::span<std::uint32_t> out, std::uint32_t y0, std::uint32_t y1) const;
 
  private:
+  // A clear noted for a whole tile and not yet carried out.
+  struct TileClear {
+    std::uint32_t argb = 0;
+    float z = 1.0f;
+    bool color = false;
+    bool depth = false;
+  };
+  std::size_t tileOf(std::int32_t x, std::int32_t y) const {
+    return std::size_t(y >> kTileShift) * tilesX_ + std::size_t(x >> kTileShift);
+  }
+  SampleRect tileRect(std::size_t tile) const;
+  void prepareTile(std::size_t tile) {
+    if (pending_[tile].color || pending_[tile].depth) fillTile(tile);
+  }
+  void fillTile(std::size_t tile);
+  void fillRect(const SampleRect& r, bool color, bool depth, std::uint32_t argb, float z);
+  void resetTiles();
+  // The colour of one sample, a noted clear included.
+  std::uint32_t sampleColor(std::uint32_t x, std::uint32_t y) const;
+  void resolveRow(std::uint32_t* out, std::uint32_t y) const;
+
   std::uint32_t width_;
   std::uint32_t height_;
   std::uint32_t scale_ = 1;
+  std::size_t stride_;  // samples from one row to the next
   std::vector<std::uint32_t> color_;
   std::vector<float> depth_;
   std::vector<std::uint32_t> scratchColor_;
   std::vector<float> scratchDepth_;
+  std::uint32_t tilesX_ = 0, tilesY_ = 0;
+  std::vector<TileClear> pending_;  // one per tile, row by row
 };
 
 }  // namespace velorina::software

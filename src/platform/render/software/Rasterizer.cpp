@@ -118,6 +118,7 @@ class EdgeWalker {
 void Rasterizer::writeSample(std::int32_t x, std::int32_t y, float z, const PixelInput& in,
                              const PixelPipeline& pipe) {
   if (x < scissor_.x0 || x >= scissor_.x1 || y < scissor_.y0 || y >= scissor_.y1) return;
+  target_->prepareSample(x, y);
   const bool depth = pipe.depthTest && target_->hasDepth();
   float* zb = depth ? target_->depthRow(y) + x : nullptr;
   if (depth && !compare(pipe.depthFunc, z, *zb)) return;
@@ -143,6 +144,8 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
   if (yMin > yMax) return;
   const std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
   if (area == 0) return;
+  // The tiles of the rows drawn (in the tile pass, one tile).
+  target_->prepare({scissor_.x0, std::int32_t(yMin), scissor_.x1, std::int32_t(yMax) + 1});
   if (area < 0) {  // make the order clockwise on screen (y grows downwards)
     std::swap(v[1], v[2]);
     std::swap(X[1], X[2]);

@@ -151,29 +151,12 @@ D3DRESULT SoftwareDevice::Clear(std::span<const D3DRECT> rects, std::uint32_t fl
 }
 
 void SoftwareDevice::clearRect(const SampleRect& r, std::uint32_t flags, std::uint32_t argb, float depth) {
-  auto fill = [&](const SampleRect& band) {
-    if (flags & D3DCLEAR_TARGET) target_.fillColor(band, argb);
-    if (flags & D3DCLEAR_ZBUFFER) target_.fillDepth(band, depth);
-  };
-  // A whole-screen clear is a good part of a frame's memory traffic: large
-  // rectangles are shared out in bands of rows among the threads.
-  const std::int32_t rows = r.y1 - r.y0;
-  if (workers_->count() == 1 || std::int64_t(r.x1 - r.x0) * rows < kParallelSamples) {
-    fill(r);
-    return;
-  }
-  const auto count = std::int32_t(workers_->count());
-  auto job = [&](unsigned index) {
-    const std::int32_t y0 = r.y0 + std::int32_t(std::int64_t(rows) * std::int32_t(index) / count);
-    const std::int32_t y1 = r.y0 + std::int32_t(std::int64_t(rows) * (std::int32_t(index) + 1) / count);
-    if (y0 < y1) fill({r.x0, y0, r.x1, y1});
-  };
-  workers_->run(job);
+  target_.clear(r, (flags & D3DCLEAR_TARGET) != 0, (flags & D3DCLEAR_ZBUFFER) != 0, argb, depth);
 }
 
 void SoftwareDevice::resolveTarget(std::span<std::uint32_t> out) {
   // Averaging the samples of an antialiased frame reads the whole target once: a
-  // large one is shared out in bands of rows among the threads, as clears are.
+  // large one is shared out in bands of rows among the threads.
   const std::uint32_t rows = target_.height();
   const std::int64_t samples = std::int64_t(target_.sampleWidth()) * target_.sampleHeight();
   if (workers_->count() == 1 || target_.scale() == 1 || samples < kParallelSamples) {

@@ -31,7 +31,8 @@
 // is transformed, clipped, set up and sorted into its own set of tiles by one
 // thread; a tile then takes the first share's triangles, then the second's, and
 // so on, which is drawing order. So the picture is the same for any number of
-// threads. Large clears are shared out among the threads too.
+// threads. Clears of whole tiles are carried out by the thread that first draws
+// on the tile (see FrameBuffer).
 
 #include <array>
 #include <memory>
@@ -113,7 +114,7 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   void prepareBins(std::size_t shares);
   // The target at one sample per pixel, on all threads when it is large.
   void resolveTarget(std::span<std::uint32_t> out);
-  // Clears and resolves of at least this many samples are shared among the threads.
+  // Resolves of at least this many samples are shared among the threads.
   static constexpr std::int64_t kParallelSamples = 1 << 16;
   void rasterizeTriangles(std::size_t shares);
   void drawLine(std::uint32_t i0, std::uint32_t i1, const software::PixelPipeline& pipe);
@@ -140,7 +141,7 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   software::PixelPipeline pipes_[2];  // the draw's pipeline with point and bilinear filtering
   std::unique_ptr<software::WorkerThreads> workers_;
   std::vector<software::Rasterizer> threadRasterizers_;
-  static constexpr int kTileShift = 6;
+  static constexpr int kTileShift = software::FrameBuffer::kTileShift;  // the target's tiles
   std::vector<TriangleBins> shares_;  // one per thread; a small draw uses the first only
   std::vector<std::uint32_t> tileOrder_;  // the tiles any share touched, each once
   std::int32_t tilesX_ = 0, tilesY_ = 0;
