@@ -17,8 +17,14 @@ for i in \$(seq 1 50); do
   sleep 0.2
 done
 [ -n "\$wid" ] || { echo "no window titled $title"; kill \$pid; exit 1; }
-xdotool windowactivate --sync "\$wid" key Escape 2>/dev/null || xdotool key Escape
-for i in \$(seq 1 50); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
+# The window may appear before the player takes keys (the keyboard is enabled
+# once start-up has succeeded): Escape is pressed again until it is heard.
+xdotool windowactivate --sync "\$wid" 2>/dev/null || true
+for i in \$(seq 1 20); do
+  kill -0 \$pid 2>/dev/null || break
+  xdotool key Escape 2>/dev/null || true
+  for j in \$(seq 1 5); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
+done
 if kill -0 \$pid 2>/dev/null; then echo "Escape did not close the player"; kill \$pid; exit 1; fi
 wait \$pid
 INNER

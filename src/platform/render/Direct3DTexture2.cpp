@@ -76,6 +76,9 @@ Bitmap TDirect3DTexture2::TextureToBitmap() const {
 }
 
 void TDirect3DTexture2::ReplacePicture(const TDirect3DTexture2& source) {
+  // A watcher may stop watching from inside its notice: work on a copy.
+  const std::vector<ITextureObserver*> observers = observers_;
+  for (ITextureObserver* o : observers) o->pictureChanging(*this);
   width_ = source.width_;
   height_ = source.height_;
   texels_ = source.texels_;

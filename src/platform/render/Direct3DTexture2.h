@@ -22,11 +22,14 @@ namespace velorina {
 class TDirect3DTexture2;
 
 // A device that keeps something of a texture (a converted copy, a texture on the
-// graphics card, a binding) watches it and hears when it goes away, so nothing it
-// keeps can outlive the texture or be taken for a new texture at the same address.
+// graphics card, a binding, draws not yet carried out that read its texels)
+// watches it and hears when it goes away, so nothing it keeps can outlive the
+// texture or be taken for a new texture at the same address; and hears before
+// its picture is replaced, while the old texels are still there.
 class ITextureObserver {
  public:
   virtual void textureGone(const TDirect3DTexture2& texture) = 0;
+  virtual void pictureChanging(const TDirect3DTexture2& texture) = 0;
 
  protected:
   ~ITextureObserver() = default;
@@ -80,7 +83,8 @@ class TDirect3DTexture2 {
   Bitmap TextureToBitmap() const;
 
   // Takes the picture (size and texels) of `source` and keeps this surface's colour
-  // key and transparency, so every object holding this texture draws the new picture.
+  // key and transparency, so every object holding this texture draws the new
+  // picture. Watchers hear of it first.
   void ReplacePicture(const TDirect3DTexture2& source);
 
  private:

@@ -104,7 +104,9 @@ TEST(RenderStateBlock, RefusedCallsChangeNothing) {
 
 struct Watcher final : ITextureObserver {
   std::vector<std::uint64_t> gone;
+  std::vector<std::uint64_t> changing;
   void textureGone(const TDirect3DTexture2& t) override { gone.push_back(t.identity()); }
+  void pictureChanging(const TDirect3DTexture2& t) override { changing.push_back(t.identity()); }
 };
 
 TEST(TextureIdentity, CopiesAreNewTexturesAndWatchersHearOfTheEnd) {

@@ -76,6 +76,8 @@ class GlTextureCache final : private ITextureObserver {
   };
 
   void textureGone(const TDirect3DTexture2& texture) override;
+  // Pictures are uploaded again by their revision when next bound.
+  void pictureChanging(const TDirect3DTexture2& /*texture*/) override {}
   void upload(const TDirect3DTexture2& texture, std::optional<std::uint32_t> key, Copy& copy);
   void place(const TDirect3DTexture2& texture, bool keyed, PageKind kind, Copy& copy);
   void grow(Page& page);

@@ -104,6 +104,8 @@ class OpenGlDevice final : public IDirect3DDevice7, private ITextureObserver {
   static constexpr std::size_t kTextureUnits = 4;
 
   void textureGone(const TDirect3DTexture2& texture) override;
+  // Pictures are uploaded again by their revision when next bound.
+  void pictureChanging(const TDirect3DTexture2& /*texture*/) override {}
   void makeTarget(std::uint32_t scale);
   void releaseTarget();
   void applyAntialias();

@@ -66,10 +66,22 @@ SoftwareDevice::SoftwareDevice(IRenderSurface& surface, std::uint32_t width, std
 
 SoftwareDevice::~SoftwareDevice() {
   if (texture_ != nullptr) texture_->unwatch(this);
+  for (TDirect3DTexture2* t : pendingTextures_) t->unwatch(this);
 }
 
+bool SoftwareDevice::pendingReads(const TDirect3DTexture2& texture) const {
+  return std::find(pendingTextures_.begin(), pendingTextures_.end(), &texture) != pendingTextures_.end();
+}
+
+// A texture that pending triangles read is drawn from while its texels are still
+// there (its destructor tells before they go).
 void SoftwareDevice::textureGone(const TDirect3DTexture2& texture) {
+  if (pendingReads(texture)) flush();
   if (texture_ == &texture) texture_ = nullptr;
+}
+
+void SoftwareDevice::pictureChanging(const TDirect3DTexture2& texture) {
+  if (pendingReads(texture)) flush();
 }
 
 D3DRESULT SoftwareDevice::SetViewport(const D3DVIEWPORT7& vp) {
@@ -105,7 +117,10 @@ D3DMATRIX SoftwareDevice::GetTransform(D3DTRANSFORMSTATETYPE which) const {
 
 D3DRESULT SoftwareDevice::SetRenderState(D3DRENDERSTATETYPE state, std::uint32_t value) {
   const D3DRESULT result = states_.setRenderState(state, value);
-  if (state == D3DRENDERSTATE_ANTIALIAS) applyAntialias();
+  if (state == D3DRENDERSTATE_ANTIALIAS) {
+    flush();
+    applyAntialias();
+  }
   return result;
 }
 
@@ -135,6 +150,7 @@ SampleRect SoftwareDevice::viewportSamples() const {
 D3DRESULT SoftwareDevice::Clear(std::span<const D3DRECT> rects, std::uint32_t flags, D3DCOLOR color, float z,
                                 std::uint32_t /*stencil*/) {
   if ((flags & D3DCLEAR_ZBUFFER) && !target_.hasDepth()) return D3DRESULT::D3DERR_INVALIDCALL;
+  flush();
   const SampleRect vp = viewportSamples();
   const auto s = std::int32_t(target_.scale());
   const D3DRECT whole{vp.x0 / s, vp.y0 / s, vp.x1 / s, vp.y1 / s};
@@ -179,13 +195,14 @@ D3DRESULT SoftwareDevice::BeginScene() {
 D3DRESULT SoftwareDevice::EndScene() {
   if (!inScene_) return D3DRESULT::D3DERR_SCENE_NOT_IN_SCENE;
   inScene_ = false;
+  flush();
   return D3DRESULT::D3D_OK;
 }
 
 D3DRESULT SoftwareDevice::SetTexture(std::uint32_t stage, TDirect3DTexture2* texture) {
   if (stage != 0) return D3DRESULT::D3DERR_INVALIDCALL;
   if (texture == texture_) return D3DRESULT::D3D_OK;
-  if (texture_ != nullptr) texture_->unwatch(this);
+  if (texture_ != nullptr && !pendingReads(*texture_)) texture_->unwatch(this);
   texture_ = texture;
   if (texture_ != nullptr) texture_->watch(this);
   return D3DRESULT::D3D_OK;
@@ -193,12 +210,14 @@ D3DRESULT SoftwareDevice::SetTexture(std::uint32_t stage, TDirect3DTexture2* tex
 
 D3DRESULT SoftwareDevice::ReadRenderTarget(std::span<std::uint32_t> out) {
   if (out.size() < std::size_t(target_.width()) * target_.height()) return D3DRESULT::D3DERR_INVALIDCALL;
+  flush();
   resolveTarget(out);
   return D3DRESULT::D3D_OK;
 }
 
 D3DRESULT SoftwareDevice::Present() {
   if (surface_ == nullptr || inScene_) return D3DRESULT::D3DERR_INVALIDCALL;
+  flush();
   presented_.resize(std::size_t(target_.width()) * target_.height());
   resolveTarget(presented_);
   surface_->present(presented_);
@@ -282,7 +301,7 @@ ScreenVertex SoftwareDevice::project(const ClipVertex& v) const {
   return o;
 }
 
-void SoftwareDevice::drawFilledPolygon(ClipPolygon& poly, int count, const PixelPipeline& pipe,
+void SoftwareDevice::drawFilledPolygon(ClipPolygon& poly, int count, std::uint32_t order, const PixelPipeline& pipe,
                                        TriangleBins& bins) const {
   std::array<ScreenVertex, kMaxClipVertices + 3> sv;
   for (int i = 0; i < count; ++i) sv[i] = project(poly[i]);
@@ -298,10 +317,10 @@ void SoftwareDevice::drawFilledPolygon(ClipPolygon& poly, int count, const Pixel
     texels *= float(pipe.texture.width) * float(pipe.texture.height);
     if (std::fabs(texels) > std::fabs(screen)) filter = states_.states().minFilter;
   }
-  for (int i = 1; i + 1 < count; ++i) binTriangle({sv[0], sv[i], sv[i + 1]}, filter, bins);
+  for (int i = 1; i + 1 < count; ++i) binTriangle({sv[0], sv[i], sv[i + 1]}, filter, order, bins);
 }
 
-void SoftwareDevice::binTriangle(const std::array<ScreenVertex, 3>& v, TextureFilter filter,
+void SoftwareDevice::binTriangle(const std::array<ScreenVertex, 3>& v, TextureFilter filter, std::uint32_t order,
                                  TriangleBins& bins) const {
   const SampleRect& vp = bins.viewport;
   // Positions lie within the guard band, so these conversions cannot overflow.
@@ -313,13 +332,10 @@ void SoftwareDevice::binTriangle(const std::array<ScreenVertex, 3>& v, TextureFi
   const std::int32_t y1 = std::min(vp.y1 - 1, std::int32_t(std::ceil(maxY)) + 1);
   if (x0 > x1 || y0 > y1) return;
   const auto index = std::uint32_t(bins.triangles.size());
-  bins.triangles.push_back({{v[0], v[1], v[2]}, filter});
+  bins.triangles.push_back({{v[0], v[1], v[2]}, filter, order, currentBatch_});
   for (std::int32_t ty = y0 >> kTileShift; ty <= y1 >> kTileShift; ++ty)
     for (std::int32_t tx = x0 >> kTileShift; tx <= x1 >> kTileShift; ++tx) {
-      const std::size_t tile = std::size_t(ty) * tilesX_ + tx;
-      std::vector<std::uint32_t>& bin = bins.tiles[tile];
-      if (bin.empty()) bins.touched.push_back(std::uint32_t(tile));
-      bin.push_back(index);
+      bins.entries.push_back({std::uint32_t(ty * tilesX_ + tx), index});
     }
 }
 
@@ -328,67 +344,97 @@ void SoftwareDevice::binTriangle(const std::array<ScreenVertex, 3>& v, TextureFi
 void SoftwareDevice::prepareBins(std::size_t shares) {
   const auto tilesX = std::int32_t((target_.sampleWidth() + (1u << kTileShift) - 1) >> kTileShift);
   const auto tilesY = std::int32_t((target_.sampleHeight() + (1u << kTileShift) - 1) >> kTileShift);
+  tilesX_ = tilesX;  // the grid changes only with the scale, which draws what is pending first
+  tilesY_ = tilesY;
   const std::size_t tiles = std::size_t(tilesX) * std::size_t(tilesY);
-  if (tilesX != tilesX_ || tilesY != tilesY_) {  // only when the target's sample grid changes
-    tilesX_ = tilesX;
-    tilesY_ = tilesY;
-    for (TriangleBins& b : shares_) b.tiles.clear();
-  }
   if (shares_.size() < shares) shares_.resize(shares);
   for (std::size_t s = 0; s < shares; ++s) {
-    if (shares_[s].tiles.size() != tiles) shares_[s].tiles.resize(tiles);
-    shares_[s].viewport = viewportSamples();
+    TriangleBins& b = shares_[s];
+    if (b.start.size() != tiles + 1) b.start.assign(tiles + 1, 0);
+    // A small world's scene never grows them again.
+    constexpr std::size_t kInitialTriangles = 1024;
+    if (b.triangles.capacity() < kInitialTriangles) {
+      b.triangles.reserve(kInitialTriangles);
+      b.entries.reserve(4 * kInitialTriangles);
+      b.sorted.reserve(4 * kInitialTriangles);
+    }
+    b.viewport = viewportSamples();
+  }
+}
+
+// Sorts every share's entries by tile, stably (by counting), and lists the tiles
+// any share touched.
+void SoftwareDevice::sortBins(std::size_t shares) {
+  const std::size_t tiles = std::size_t(tilesX_) * std::size_t(tilesY_);
+  for (std::size_t s = 0; s < shares; ++s) {
+    TriangleBins& b = shares_[s];
+    std::fill(b.start.begin(), b.start.end(), 0);
+    for (const BinEntry& e : b.entries) ++b.start[e.tile + 1];
+    for (std::size_t t = 0; t < tiles; ++t) b.start[t + 1] += b.start[t];
+    b.sorted.resize(b.entries.size());
+    // start[t] serves as tile t's write position and ends as tile t+1's start.
+    for (const BinEntry& e : b.entries) b.sorted[b.start[e.tile]++] = e.triangle;
+    for (std::size_t t = tiles; t > 0; --t) b.start[t] = b.start[t - 1];
+    b.start[0] = 0;
+    b.entries.clear();
+  }
+  tileOrder_.clear();
+  for (std::size_t t = 0; t < tiles; ++t) {
+    bool touched = false;
+    for (std::size_t s = 0; s < shares && !touched; ++s) touched = shares_[s].start[t + 1] > shares_[s].start[t];
+    if (touched) tileOrder_.push_back(std::uint32_t(t));
+  }
+}
+
+// Draws tile `tile`'s pending triangles, the shares' bins merged by drawing order.
+void SoftwareDevice::drawTile(Rasterizer& r, std::uint32_t tile, std::size_t shares) {
+  const std::int32_t x0 = std::int32_t(tile % std::uint32_t(tilesX_)) << kTileShift;
+  const std::int32_t y0 = std::int32_t(tile / std::uint32_t(tilesX_)) << kTileShift;
+  const std::int32_t side = 1 << kTileShift;
+  std::array<std::uint32_t, 8> next{}, end{};  // per share, its next and end entry for the tile
+  for (std::size_t s = 0; s < shares; ++s) {
+    next[s] = shares_[s].start[tile];
+    end[s] = shares_[s].start[tile + 1];
+  }
+  std::uint32_t batch = ~0u;
+  for (;;) {
+    std::size_t pick = shares;
+    std::uint32_t first = ~0u;
+    for (std::size_t s = 0; s < shares; ++s) {
+      if (next[s] < end[s] && shares_[s].triangles[shares_[s].sorted[next[s]]].order < first) {
+        first = shares_[s].triangles[shares_[s].sorted[next[s]]].order;
+        pick = s;
+      }
+    }
+    if (pick == shares) break;
+    const TriangleBins& bins = shares_[pick];
+    // The triangles of a tile lie scattered through the list: fetch ahead.
+    if (next[pick] + 4 < end[pick]) {
+      const auto* ahead = reinterpret_cast<const char*>(&bins.triangles[bins.sorted[next[pick] + 4]]);
+      for (std::size_t line = 0; line < sizeof(ScreenTriangle); line += 64) __builtin_prefetch(ahead + line);
+    }
+    const ScreenTriangle& t = bins.triangles[bins.sorted[next[pick]++]];
+    const Batch& b = batches_[t.batch];
+    if (t.batch != batch) {
+      batch = t.batch;
+      r.setTarget(&target_, {std::max(b.scissor.x0, x0), std::max(b.scissor.y0, y0),
+                             std::min(b.scissor.x1, x0 + side), std::min(b.scissor.y1, y0 + side)});
+    }
+    r.drawTriangle(t.v[0], t.v[1], t.v[2], b.pipes[t.filter == TextureFilter::Bilinear ? 1 : 0], b.interp, b.shading);
   }
 }
 
 void SoftwareDevice::rasterizeTriangles(std::size_t shares) {
-  // The tiles to visit: each touched tile once, in the order the shares first touched them.
-  tileOrder_.clear();
-  for (std::size_t s = 0; s < shares; ++s)
-    for (const std::uint32_t tile : shares_[s].touched) {
-      bool seen = false;
-      for (std::size_t earlier = 0; earlier < s && !seen; ++earlier) seen = !shares_[earlier].tiles[tile].empty();
-      if (!seen) tileOrder_.push_back(tile);
-    }
-  for (std::size_t s = 0; s < shares; ++s) shares_[s].touched.clear();
-  if (tileOrder_.empty()) {
-    for (std::size_t s = 0; s < shares; ++s) shares_[s].triangles.clear();
-    return;
-  }
-
-  const RenderStates& rs = states_.states();
-  const auto interp = rs.perspective ? Interpolation::Perspective : Interpolation::Affine;
-  const auto shading = rs.shade == D3DSHADEMODE::D3DSHADE_FLAT ? Shading::Flat : Shading::Gouraud;
-  const SampleRect vp = viewportSamples();
+  sortBins(shares);
   const auto tileCount = std::uint32_t(tileOrder_.size());
   std::atomic<std::uint32_t> nextTile{0};
   auto job = [&](unsigned thread) {
     Rasterizer& r = threadRasterizers_[thread];
     for (std::uint32_t next = nextTile.fetch_add(1); next < tileCount; next = nextTile.fetch_add(1)) {
-      const std::uint32_t tile = tileOrder_[next];
-      const std::int32_t tx = std::int32_t(tile % std::uint32_t(tilesX_)) << kTileShift;
-      const std::int32_t ty = std::int32_t(tile / std::uint32_t(tilesX_)) << kTileShift;
-      r.setTarget(&target_, {std::max(vp.x0, tx), std::max(vp.y0, ty), std::min(vp.x1, tx + (1 << kTileShift)),
-                             std::min(vp.y1, ty + (1 << kTileShift))});
-      // Earlier shares hold earlier triangles: drawing order within the tile.
-      for (std::size_t s = 0; s < shares; ++s) {
-        std::vector<std::uint32_t>& bin = shares_[s].tiles[tile];
-        const std::vector<ScreenTriangle>& triangles = shares_[s].triangles;
-        for (std::size_t j = 0; j < bin.size(); ++j) {
-          // The triangles of a tile lie scattered through the list: fetch ahead.
-          if (j + 4 < bin.size()) {
-            const auto* ahead = reinterpret_cast<const char*>(&triangles[bin[j + 4]]);
-            for (std::size_t line = 0; line < sizeof(ScreenTriangle); line += 64) __builtin_prefetch(ahead + line);
-          }
-          const ScreenTriangle& t = triangles[bin[j]];
-          const PixelPipeline& p = pipes_[t.filter == TextureFilter::Bilinear ? 1 : 0];
-          r.drawTriangle(t.v[0], t.v[1], t.v[2], p, interp, shading);
-        }
-        bin.clear();
-      }
+      drawTile(r, tileOrder_[next], shares);
     }
   };
-  // A small batch costs less on this thread than waking the others for it.
+  // A few tiles cost less on this thread than waking the others for them.
   constexpr std::uint32_t kSerialTiles = 2;
   if (tileCount <= kSerialTiles) {
     job(0);
@@ -396,6 +442,32 @@ void SoftwareDevice::rasterizeTriangles(std::size_t shares) {
     workers_->run(job);
   }
   for (std::size_t s = 0; s < shares; ++s) shares_[s].triangles.clear();
+}
+
+void SoftwareDevice::flush() {
+  if (pendingShares_ > 0) rasterizeTriangles(pendingShares_);
+  pendingShares_ = 0;
+  nextOrder_ = 0;
+  batches_.clear();
+  for (TDirect3DTexture2* t : pendingTextures_)
+    if (t != texture_) t->unwatch(this);
+  pendingTextures_.clear();
+}
+
+// The states of the draw about to be set up, kept with its triangles.
+void SoftwareDevice::addBatch() {
+  const RenderStates& rs = states_.states();
+  Batch& b = batches_.emplace_back();
+  b.pipes[0] = pipes_[0];
+  b.pipes[1] = pipes_[1];
+  b.interp = rs.perspective ? Interpolation::Perspective : Interpolation::Affine;
+  b.shading = rs.shade == D3DSHADEMODE::D3DSHADE_FLAT ? Shading::Flat : Shading::Gouraud;
+  b.scissor = viewportSamples();
+  currentBatch_ = std::uint32_t(batches_.size() - 1);
+  if (pipes_[0].useTexture && texture_ != nullptr && !pendingReads(*texture_)) {
+    texture_->watch(this);
+    pendingTextures_.push_back(texture_);
+  }
 }
 
 // Clips, checks and culls one triangle; answers the vertex count of what is left
@@ -426,8 +498,8 @@ int SoftwareDevice::clipTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32
 
 // Reads the draw's vertices and states only and writes nothing but `bins`, so
 // that several threads may fill triangles of one draw at once.
-void SoftwareDevice::fillTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const PixelPipeline& pipe,
-                                  TriangleBins& bins) const {
+void SoftwareDevice::fillTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, std::uint32_t order,
+                                  const PixelPipeline& pipe, TriangleBins& bins) const {
   ClipPolygon poly;
   const int count = clipTriangle(i0, i1, i2, poly);
   if (count == 0) return;
@@ -436,14 +508,14 @@ void SoftwareDevice::fillTriangle(std::uint32_t i0, std::uint32_t i1, std::uint3
   if (states_.states().shade == D3DSHADEMODE::D3DSHADE_FLAT) {
     std::copy(clipVertices_[i0].attr, clipVertices_[i0].attr + 7, poly[0].attr);
   }
-  drawFilledPolygon(poly, count, pipe, bins);
+  drawFilledPolygon(poly, count, order, pipe, bins);
 }
 
-void SoftwareDevice::drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const PixelPipeline& pipe,
-                                  TriangleBins& bins) {
+void SoftwareDevice::drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, std::uint32_t order,
+                                  const PixelPipeline& pipe, TriangleBins& bins) {
   const D3DFILLMODE fill = states_.states().fill;
   if (fill == D3DFILLMODE::D3DFILL_SOLID) {
-    fillTriangle(i0, i1, i2, pipe, bins);
+    fillTriangle(i0, i1, i2, order, pipe, bins);
     return;
   }
   ClipPolygon poly;
@@ -493,7 +565,7 @@ void SoftwareDevice::setUpShares(D3DPRIMITIVETYPE type, std::span<const D3DLVERT
       if (!list) {
         for (std::uint32_t k = first; k < end; ++k) {
           const auto i = triangleVertices(type, k);
-          fillTriangle(i[0], i[1], i[2], pipe, shares_[s]);
+          fillTriangle(i[0], i[1], i[2], nextOrder_ + k, pipe, shares_[s]);
         }
         continue;
       }
@@ -502,33 +574,39 @@ void SoftwareDevice::setUpShares(D3DPRIMITIVETYPE type, std::span<const D3DLVERT
         const std::uint32_t runEnd = std::min(end, run + kRun);
         transformVertices(vertices, std::size_t(run) * 3, std::size_t(runEnd) * 3, base);
         for (std::uint32_t i = base; i < base + 3 * (runEnd - run); i += 3) {
-          fillTriangle(i, i + 1, i + 2, pipe, shares_[s]);
+          fillTriangle(i, i + 1, i + 2, nextOrder_ + run + (i - base) / 3, pipe, shares_[s]);
         }
       }
     }
   };
   workers_->run(job);
-  rasterizeTriangles(shares);
+  pendingShares_ = std::max<std::size_t>(pendingShares_, shares);
 }
 
 void SoftwareDevice::drawTriangles(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices, std::uint32_t count,
                                    const PixelPipeline& pipe) {
   const std::uint32_t triangles = triangleCount(type, count);
   const bool filled = states_.states().filled();
+  // Lines and points are drawn at once, after what is pending; the order numbers
+  // of pending triangles must not wrap.
+  if (!filled || nextOrder_ > (1u << 31)) flush();
+  if (filled) addBatch();
   // Waking the other threads costs about as much as setting up a few hundred
   // triangles; the scene's many small draws stay on this thread.
   constexpr std::uint32_t kSharedTriangles = 1024;
   if (filled && triangles >= kSharedTriangles && workers_->count() > 1) {
     setUpShares(type, vertices, triangles, pipe);
+    nextOrder_ += triangles;
     return;
   }
   transformVertices(vertices, 0, vertices.size(), 0);
   prepareBins(1);
   for (std::uint32_t k = 0; k < triangles; ++k) {
     const auto i = triangleVertices(type, k);
-    drawTriangle(i[0], i[1], i[2], pipe, shares_[0]);
+    drawTriangle(i[0], i[1], i[2], nextOrder_ + k, pipe, shares_[0]);
   }
-  rasterizeTriangles(1);
+  pendingShares_ = std::max<std::size_t>(pendingShares_, 1);
+  nextOrder_ += triangles;
 }
 
 D3DRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t vertexFormat,
@@ -561,14 +639,17 @@ D3DRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, std::uint32_t ver
 
   switch (type) {
     case D3DPT_POINTLIST:
+      flush();
       transformVertices(used, 0, count, 0);
       for (std::uint32_t i = 0; i < count; ++i) drawPoint(i, linePipe);
       break;
     case D3DPT_LINELIST:
+      flush();
       transformVertices(used, 0, count, 0);
       for (std::uint32_t i = 0; i + 1 < count; i += 2) drawLine(i, i + 1, linePipe);
       break;
     case D3DPT_LINESTRIP:
+      flush();
       transformVertices(used, 0, count, 0);
       for (std::uint32_t i = 0; i + 1 < count; ++i) drawLine(i, i + 1, linePipe);
       break;

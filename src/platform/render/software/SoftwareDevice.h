@@ -25,12 +25,17 @@
 // dithering are not drawn. The material and the lighting states are kept for
 // the callers but do not change pre-lit vertices.
 //
-// Threads: filled triangles are sorted into 64 x 64-sample tiles and the tiles
-// are drawn by as many threads as the machine has cores (at most 8). A large
-// draw is cut into one contiguous share of triangles per thread, and each share
-// is transformed, clipped, set up and sorted into its own set of tiles by one
-// thread; a tile then takes the first share's triangles, then the second's, and
-// so on, which is drawing order. So the picture is the same for any number of
+// Threads: filled triangles are set up when they are drawn and sorted into
+// 64 x 64-sample tiles with the render states of their draw; the tiles are drawn
+// at the end of the scene (or before anything else needs the target: a clear,
+// a line or point, reading the target, a change of antialiasing, a texture the
+// pending triangles read going away or changing its picture) by as many threads
+// as the machine has cores (at most 8). Each tile then takes all of its
+// triangles of the scene at once, in drawing order, while it stays in the
+// cache. A large draw is cut into one contiguous share of triangles per thread,
+// and each share is transformed, clipped, set up and sorted into its own set of
+// tiles by one thread; every triangle carries its place in drawing order, by
+// which a tile merges the shares. So the picture is the same for any number of
 // threads. Clears of whole tiles are carried out by the thread that first draws
 // on the tile (see FrameBuffer).
 
@@ -91,7 +96,12 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
 
  private:
   void textureGone(const TDirect3DTexture2& texture) override;
+  void pictureChanging(const TDirect3DTexture2& texture) override;
   void applyAntialias();
+  // Draws the pending triangles into the target.
+  void flush();
+  // Whether pending triangles read `texture`.
+  bool pendingReads(const TDirect3DTexture2& texture) const;
   void updateTransform();
   void preparePipeline(software::PixelPipeline& pipe) const;
   void clearRect(const software::SampleRect& r, std::uint32_t flags, std::uint32_t argb, float depth);
@@ -102,21 +112,24 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
                      const software::PixelPipeline& pipe);
   void setUpShares(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices, std::uint32_t triangles,
                    const software::PixelPipeline& pipe);
-  void drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const software::PixelPipeline& pipe,
-                    TriangleBins& bins);
+  void drawTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, std::uint32_t order,
+                    const software::PixelPipeline& pipe, TriangleBins& bins);
   int clipTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, software::ClipPolygon& poly) const;
-  void fillTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, const software::PixelPipeline& pipe,
-                    TriangleBins& bins) const;
-  void drawFilledPolygon(software::ClipPolygon& poly, int count, const software::PixelPipeline& pipe,
+  void fillTriangle(std::uint32_t i0, std::uint32_t i1, std::uint32_t i2, std::uint32_t order,
+                    const software::PixelPipeline& pipe, TriangleBins& bins) const;
+  void drawFilledPolygon(software::ClipPolygon& poly, int count, std::uint32_t order, const software::PixelPipeline& pipe,
                          TriangleBins& bins) const;
-  void binTriangle(const std::array<software::ScreenVertex, 3>& v, TextureFilter filter,
+  void binTriangle(const std::array<software::ScreenVertex, 3>& v, TextureFilter filter, std::uint32_t order,
                    TriangleBins& bins) const;
+  struct Batch;
+  void addBatch();
   void prepareBins(std::size_t shares);
   // The target at one sample per pixel, on all threads when it is large.
   void resolveTarget(std::span<std::uint32_t> out);
   // Resolves of at least this many samples are shared among the threads.
   static constexpr std::int64_t kParallelSamples = 1 << 16;
   void rasterizeTriangles(std::size_t shares);
+  void drawTile(software::Rasterizer& r, std::uint32_t tile, std::size_t shares);
   void drawLine(std::uint32_t i0, std::uint32_t i1, const software::PixelPipeline& pipe);
   void drawPoint(std::uint32_t i, const software::PixelPipeline& pipe);
   software::SampleRect viewportSamples() const;
@@ -127,15 +140,30 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   struct ScreenTriangle {
     software::ScreenVertex v[3];
     TextureFilter filter;
+    std::uint32_t order;  // place in drawing order among the pending triangles
+    std::uint32_t batch;  // index into batches_
   };
-  // One share of a draw's triangles, sorted by the 64 x 64-sample tiles they may
-  // touch; a tile is drawn by one thread, its triangles in order, while it stays
-  // in the cache. Aligned to cache lines: each share's thread keeps growing its
-  // own lists, and neighbouring shares must not share a line.
+  // What a draw's triangles are drawn with.
+  struct Batch {
+    software::PixelPipeline pipes[2];  // point and bilinear filtering
+    software::Interpolation interp = software::Interpolation::Perspective;
+    software::Shading shading = software::Shading::Gouraud;
+    software::SampleRect scissor;  // the draw's viewport
+  };
+  // One share of the pending triangles with the 64 x 64-sample tiles they may
+  // touch. The pairs are kept in one flat list in drawing order and sorted by tile
+  // (stably, by counting) only when the tiles are drawn, so that the storage
+  // reaches the size of the largest scene and stops growing, however the
+  // triangles spread over the tiles. Aligned to cache lines: each share's thread
+  // keeps growing its own lists, and neighbouring shares must not share a line.
+  struct BinEntry {
+    std::uint32_t tile, triangle;
+  };
   struct alignas(64) TriangleBins {
     std::vector<ScreenTriangle> triangles;
-    std::vector<std::vector<std::uint32_t>> tiles;  // indices into `triangles`
-    std::vector<std::uint32_t> touched;  // tiles whose bin is not empty, in the order first touched
+    std::vector<BinEntry> entries;       // in drawing order
+    std::vector<std::uint32_t> start;    // per tile, its first entry in `sorted` (one more at the end)
+    std::vector<std::uint32_t> sorted;   // triangle indices, tile by tile, in drawing order
     software::SampleRect viewport;
   };
   software::PixelPipeline pipes_[2];  // the draw's pipeline with point and bilinear filtering
@@ -143,7 +171,14 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   std::vector<software::Rasterizer> threadRasterizers_;
   static constexpr int kTileShift = software::FrameBuffer::kTileShift;  // the target's tiles
   std::vector<TriangleBins> shares_;  // one per thread; a small draw uses the first only
+  std::size_t pendingShares_ = 0;     // the shares that hold pending triangles
+  std::uint32_t nextOrder_ = 0;       // the drawing order of the next triangle
+  std::vector<Batch> batches_;        // of the pending triangles
+  std::uint32_t currentBatch_ = 0;    // the batch of the draw being set up
+  // The textures pending triangles read, each watched until they are drawn.
+  std::vector<TDirect3DTexture2*> pendingTextures_;
   std::vector<std::uint32_t> tileOrder_;  // the tiles any share touched, each once
+  void sortBins(std::size_t shares);
   std::int32_t tilesX_ = 0, tilesY_ = 0;
   software::Clipper clipper_;
   D3DVIEWPORT7 viewport_;
