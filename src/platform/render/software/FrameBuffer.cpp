@@ -1,6 +1,9 @@
 #include "platform/render/software/FrameBuffer.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
+#include <cstdint>
 
 namespace velorina::software {
 
@@ -25,11 +28,28 @@ std::uint32_t averageSamples(const std::uint32_t* base, std::size_t stride, std:
 // One row of pixels from the two sample rows at `top` (the second `stride` further
 // on), as averageSamples(.., 2) gives them: each channel's four samples summed,
 // plus 2, divided by 4. Red and blue are summed side by side in one word, green in
-// another, which keeps the loop free of per-channel shifts and lets the compiler
-// vectorise it.
+// another, which keeps the loop free of per-channel shifts; four pixels at a time
+// take their even and odd samples apart with one shuffle each.
 void average2x2Row(const std::uint32_t* top, std::size_t stride, std::uint32_t* out, std::uint32_t width) {
   const std::uint32_t* bottom = top + stride;
-  for (std::uint32_t x = 0; x < width; ++x) {
+  std::uint32_t x = 0;
+  const __m128i rbMask = _mm_set1_epi32(0x00FF00FF), gMask = _mm_set1_epi32(0x0000FF00);
+  auto load = [](const std::uint32_t* p) { return _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))); };
+  for (; x + 4 <= width; x += 4) {
+    const __m128 t0 = load(top + 2 * x), t1 = load(top + 2 * x + 4);
+    const __m128 b0 = load(bottom + 2 * x), b1 = load(bottom + 2 * x + 4);
+    const __m128i a = _mm_castps_si128(_mm_shuffle_ps(t0, t1, 0x88)), b = _mm_castps_si128(_mm_shuffle_ps(t0, t1, 0xDD));
+    const __m128i c = _mm_castps_si128(_mm_shuffle_ps(b0, b1, 0x88)), d = _mm_castps_si128(_mm_shuffle_ps(b0, b1, 0xDD));
+    const __m128i rb = _mm_add_epi32(_mm_add_epi32(_mm_and_si128(a, rbMask), _mm_and_si128(b, rbMask)),
+                                     _mm_add_epi32(_mm_and_si128(c, rbMask), _mm_and_si128(d, rbMask)));
+    const __m128i g = _mm_add_epi32(_mm_add_epi32(_mm_and_si128(a, gMask), _mm_and_si128(b, gMask)),
+                                    _mm_add_epi32(_mm_and_si128(c, gMask), _mm_and_si128(d, gMask)));
+    const __m128i rbMean = _mm_and_si128(_mm_srli_epi32(_mm_add_epi32(rb, _mm_set1_epi32(0x00020002)), 2), rbMask);
+    const __m128i gMean = _mm_and_si128(_mm_srli_epi32(_mm_add_epi32(g, _mm_set1_epi32(0x00000200)), 2), gMask);
+    const __m128i pixel = _mm_or_si128(_mm_set1_epi32(std::int32_t(0xFF000000u)), _mm_or_si128(rbMean, gMean));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), pixel);
+  }
+  for (; x < width; ++x) {
     const std::uint32_t a = top[2 * x], b = top[2 * x + 1], c = bottom[2 * x], d = bottom[2 * x + 1];
     const std::uint32_t rb = (a & 0x00FF00FFu) + (b & 0x00FF00FFu) + (c & 0x00FF00FFu) + (d & 0x00FF00FFu);
     const std::uint32_t g = (a & 0x0000FF00u) + (b & 0x0000FF00u) + (c & 0x0000FF00u) + (d & 0x0000FF00u);
@@ -48,19 +68,100 @@ std::size_t paddedStride(std::uint32_t samples) {
   return lines * kLine;
 }
 
+constexpr std::size_t kAlignSamples = 16;  // 64 bytes
+
+// The first element of `v` on a 64-byte boundary (v holds kAlignSamples spare).
+template <class T>
+T* aligned64(std::vector<T>& v) {
+  const auto address = reinterpret_cast<std::uintptr_t>(v.data());
+  return v.data() + ((64 - address % 64) % 64) / sizeof(T);
+}
+
+// Copies `count` 4-byte values from `from` to the 16-byte aligned `to` with
+// stores that bypass the caches (the caller fences).
+void streamCopy(const void* from, void* to, std::size_t count) {
+  const auto* src = static_cast<const std::uint32_t*>(from);
+  auto* dst = static_cast<std::uint32_t*>(to);
+  std::size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    _mm_stream_si128(reinterpret_cast<__m128i*>(dst + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
+  }
+  for (; i < count; ++i) dst[i] = src[i];
+}
+
 }  // namespace
 
 FrameBuffer::FrameBuffer(std::uint32_t width, std::uint32_t height, bool hasDepth)
-    : width_(width), height_(height), stride_(paddedStride(width)), color_(stride_ * height, 0xFF000000u) {
-  if (hasDepth) depth_.assign(color_.size(), 1.0f);
+    : width_(width), height_(height), stride_(paddedStride(width)) {
+  allocate(hasDepth);
   resetTiles();
+}
+
+void FrameBuffer::allocate(bool hasDepth) {
+  const std::size_t samples = stride_ * sampleHeight();
+  color_.assign(samples + kAlignSamples, 0xFF000000u);
+  colorBase_ = aligned64(color_);
+  depth_.clear();
+  depthBase_ = nullptr;
+  if (hasDepth) {
+    depth_.assign(samples + kAlignSamples, 1.0f);
+    depthBase_ = aligned64(depth_);
+  }
+  resolved_.assign(std::size_t(width_) * height_, 0xFF000000u);
+}
+
+void FrameBuffer::loadTile(std::size_t tile, std::uint32_t* color, float* depth) {
+  const SampleRect r = tileRect(tile);
+  const auto w = std::size_t(r.x1 - r.x0);
+  TileState& t = pending_[tile];
+  for (std::int32_t y = r.y0; y < r.y1; ++y) {
+    std::uint32_t* c = color + std::size_t(y - r.y0) * kTileSide;
+    if (t.color) {
+      std::fill_n(c, w, t.argb);
+    } else {
+      std::copy_n(colorRow(y) + r.x0, w, c);
+    }
+    if (depthBase_ == nullptr) continue;
+    float* d = depth + std::size_t(y - r.y0) * kTileSide;
+    if (t.depth) {
+      std::fill_n(d, w, t.z);
+    } else {
+      std::copy_n(depthRow(y) + r.x0, w, d);
+    }
+  }
+  t.color = t.depth = t.resolved = false;
+}
+
+void FrameBuffer::storeTile(std::size_t tile, const std::uint32_t* color, const float* depth) {
+  const SampleRect r = tileRect(tile);
+  const auto w = std::size_t(r.x1 - r.x0);
+  for (std::int32_t y = r.y0; y < r.y1; ++y) {
+    streamCopy(color + std::size_t(y - r.y0) * kTileSide, colorRow(y) + r.x0, w);
+    if (depthBase_ != nullptr) streamCopy(depth + std::size_t(y - r.y0) * kTileSide, depthRow(y) + r.x0, w);
+  }
+  // The stores bypassing the caches are seen by other threads only after a fence.
+  _mm_sfence();
+  if (kTileSide % scale_ != 0) return;
+  const std::uint32_t px0 = std::uint32_t(r.x0) / scale_, pixels = std::uint32_t(w) / scale_;
+  for (std::int32_t y = r.y0; y < r.y1; y += std::int32_t(scale_)) {
+    const std::uint32_t* samples = color + std::size_t(y - r.y0) * kTileSide;
+    std::uint32_t* out = resolved_.data() + std::size_t(std::uint32_t(y) / scale_) * width_ + px0;
+    if (scale_ == 1) {
+      std::copy_n(samples, pixels, out);
+    } else if (scale_ == 2) {
+      average2x2Row(samples, kTileSide, out, pixels);
+    } else {
+      for (std::uint32_t x = 0; x < pixels; ++x) out[x] = averageSamples(samples + std::size_t(x) * scale_, kTileSide, scale_);
+    }
+  }
+  pending_[tile].resolved = true;
 }
 
 void FrameBuffer::resetTiles() {
   const std::uint32_t side = 1u << kTileShift;
   tilesX_ = (sampleWidth() + side - 1) >> kTileShift;
   tilesY_ = (sampleHeight() + side - 1) >> kTileShift;
-  pending_.assign(std::size_t(tilesX_) * tilesY_, TileClear{});
+  pending_.assign(std::size_t(tilesX_) * tilesY_, TileState{});
 }
 
 SampleRect FrameBuffer::tileRect(std::size_t tile) const {
@@ -72,25 +173,26 @@ SampleRect FrameBuffer::tileRect(std::size_t tile) const {
 void FrameBuffer::fillRect(const SampleRect& r, bool color, bool depth, std::uint32_t argb, float z) {
   for (std::int32_t y = r.y0; y < r.y1; ++y) {
     if (color) std::fill(colorRow(y) + r.x0, colorRow(y) + r.x1, argb);
-    if (depth && !depth_.empty()) std::fill(depthRow(y) + r.x0, depthRow(y) + r.x1, z);
+    if (depth && depthBase_ != nullptr) std::fill(depthRow(y) + r.x0, depthRow(y) + r.x1, z);
   }
 }
 
 void FrameBuffer::fillTile(std::size_t tile) {
-  TileClear& t = pending_[tile];
+  TileState& t = pending_[tile];
   fillRect(tileRect(tile), t.color, t.depth, t.argb, t.z);
   t.color = t.depth = false;
 }
 
 void FrameBuffer::clear(const SampleRect& r, bool color, bool depth, std::uint32_t argb, float z) {
-  depth = depth && !depth_.empty();
+  depth = depth && depthBase_ != nullptr;
   if ((!color && !depth) || r.x0 >= r.x1 || r.y0 >= r.y1) return;
   for (std::int32_t ty = r.y0 >> kTileShift; ty <= (r.y1 - 1) >> kTileShift; ++ty) {
     for (std::int32_t tx = r.x0 >> kTileShift; tx <= (r.x1 - 1) >> kTileShift; ++tx) {
       const std::size_t tile = std::size_t(ty) * tilesX_ + std::size_t(tx);
       const SampleRect t = tileRect(tile);
       if (r.x0 <= t.x0 && r.y0 <= t.y0 && r.x1 >= t.x1 && r.y1 >= t.y1) {
-        TileClear& p = pending_[tile];
+        TileState& p = pending_[tile];
+        p.resolved = false;
         if (color) {
           p.color = true;
           p.argb = argb;
@@ -117,8 +219,8 @@ void FrameBuffer::prepare(const SampleRect& r) {
 }
 
 std::uint32_t FrameBuffer::sampleColor(std::uint32_t x, std::uint32_t y) const {
-  const TileClear& t = pending_[tileOf(std::int32_t(x), std::int32_t(y))];
-  return t.color ? t.argb : color_[std::size_t(y) * stride_ + x];
+  const TileState& t = pending_[tileOf(std::int32_t(x), std::int32_t(y))];
+  return t.color ? t.argb : colorBase_[std::size_t(y) * stride_ + x];
 }
 
 void FrameBuffer::setScale(std::uint32_t scale) {
@@ -126,29 +228,32 @@ void FrameBuffer::setScale(std::uint32_t scale) {
   for (std::size_t tile = 0; tile < pending_.size(); ++tile) prepareTile(tile);
   const std::uint32_t oldScale = scale_;
   const std::size_t oldStride = stride_;
+  // The old samples stay where they are while the new ones are made.
+  const std::uint32_t* oldColor = colorBase_;
+  const float* oldDepth = depthBase_;
+  const bool hasDepth = depthBase_ != nullptr;
   scratchColor_.swap(color_);
   scratchDepth_.swap(depth_);
   scale_ = scale;
   stride_ = paddedStride(sampleWidth());
-  color_.assign(stride_ * sampleHeight(), 0);
-  if (!scratchDepth_.empty()) depth_.assign(color_.size(), 1.0f);
+  allocate(hasDepth);
   const std::size_t stride = stride_;
   for (std::uint32_t y = 0; y < height_; ++y) {
     for (std::uint32_t x = 0; x < width_; ++x) {
       const std::size_t src = (std::size_t(y) * oldScale) * oldStride + std::size_t(x) * oldScale;
-      const std::uint32_t c = averageSamples(&scratchColor_[src], oldStride, oldScale);
+      const std::uint32_t c = averageSamples(oldColor + src, oldStride, oldScale);
       // The nearest surface of a pixel stands for all its new samples.
       float z = 1.0f;
-      if (!scratchDepth_.empty()) {
-        z = scratchDepth_[src];
+      if (hasDepth) {
+        z = oldDepth[src];
         for (std::uint32_t j = 0; j < oldScale; ++j)
-          for (std::uint32_t i = 0; i < oldScale; ++i) z = std::min(z, scratchDepth_[src + j * oldStride + i]);
+          for (std::uint32_t i = 0; i < oldScale; ++i) z = std::min(z, oldDepth[src + j * oldStride + i]);
       }
       for (std::uint32_t j = 0; j < scale; ++j) {
         for (std::uint32_t i = 0; i < scale; ++i) {
           const std::size_t dst = (std::size_t(y) * scale + j) * stride + std::size_t(x) * scale + i;
-          color_[dst] = c;
-          if (!depth_.empty()) depth_[dst] = z;
+          colorBase_[dst] = c;
+          if (hasDepth) depthBase_[dst] = z;
         }
       }
     }
@@ -182,12 +287,14 @@ void FrameBuffer::resolveRow(std::uint32_t* out, std::uint32_t y) const {
   }
   const std::uint32_t tilePixels = side / scale_;
   const std::size_t tileRow = std::size_t(y * scale_ >> kTileShift) * tilesX_;
-  const std::uint32_t* samples = &color_[std::size_t(y) * scale_ * stride];
+  const std::uint32_t* samples = colorBase_ + std::size_t(y) * scale_ * stride;
   for (std::uint32_t tx = 0; tx < tilesX_; ++tx) {
     const std::uint32_t x0 = tx * tilePixels, x1 = std::min(width_, x0 + tilePixels);
-    const TileClear& t = pending_[tileRow + tx];
+    const TileState& t = pending_[tileRow + tx];
     if (t.color) {
       std::fill(out + x0, out + x1, 0xFF000000u | t.argb);
+    } else if (t.resolved) {
+      std::copy(resolved_.data() + std::size_t(y) * width_ + x0, resolved_.data() + std::size_t(y) * width_ + x1, out + x0);
     } else if (scale_ == 1) {
       std::copy(samples + x0, samples + x1, out + x0);
     } else if (scale_ == 2) {

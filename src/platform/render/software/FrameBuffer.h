@@ -35,11 +35,12 @@ class FrameBuffer {
   std::uint32_t scale() const { return scale_; }
   std::uint32_t sampleWidth() const { return width_ * scale_; }
   std::uint32_t sampleHeight() const { return height_ * scale_; }
-  bool hasDepth() const { return !depth_.empty(); }
+  bool hasDepth() const { return depthBase_ != nullptr; }
+  std::size_t stride() const { return stride_; }  // samples from one row to the next
 
   // Samples of prepared tiles only (see prepare).
-  std::uint32_t* colorRow(std::int32_t y) { return color_.data() + std::size_t(y) * stride_; }
-  float* depthRow(std::int32_t y) { return depth_.data() + std::size_t(y) * stride_; }
+  std::uint32_t* colorRow(std::int32_t y) { return colorBase_ + std::size_t(y) * stride_; }
+  float* depthRow(std::int32_t y) { return depthBase_ + std::size_t(y) * stride_; }
 
   // Changes the samples per pixel side, keeping the picture: samples are
   // replicated when growing and averaged when shrinking.
@@ -54,6 +55,19 @@ class FrameBuffer {
   void prepare(const SampleRect& r);
   void prepareSample(std::int32_t x, std::int32_t y) { prepareTile(tileOf(x, y)); }
   static constexpr int kTileShift = 6;  // tiles are 64 x 64 samples
+  static constexpr std::size_t kTileSide = std::size_t(1) << kTileShift;
+  // Tiles are numbered row by row; a tile at the right or bottom edge may be smaller.
+  SampleRect tileRect(std::size_t tile) const;
+
+  // Copies a tile's samples (a noted clear carried out there instead of in the
+  // target) into `color` and `depth`, kTileSide samples from one row to the next,
+  // so that it can be drawn on where it stays in the cache; `depth` is not used
+  // without a depth buffer. Threads may work on different tiles at once.
+  void loadTile(std::size_t tile, std::uint32_t* color, float* depth);
+  // Writes them back with stores that bypass the caches (the target does not fit
+  // the caches anyway), and keeps the tile's pixels resolved from the copy for
+  // resolve().
+  void storeTile(std::size_t tile, const std::uint32_t* color, const float* depth);
 
   // The picture at one sample per pixel (out holds width * height entries).
   void resolve(std::span<std::uint32_t> out) const { resolveRows(out, 0, height_); }
@@ -62,23 +76,28 @@ class FrameBuffer {
   void resolveRows(std::span<std::uint32_t> out, std::uint32_t y0, std::uint32_t y1) const;
 
  private:
-  // A clear noted for a whole tile and not yet carried out.
-  struct TileClear {
+  // A clear noted for a whole tile and not yet carried out, and whether the
+  // tile's pixels in resolved_ are those of its samples.
+  struct TileState {
     std::uint32_t argb = 0;
     float z = 1.0f;
     bool color = false;
     bool depth = false;
+    bool resolved = false;
   };
   std::size_t tileOf(std::int32_t x, std::int32_t y) const {
     return std::size_t(y >> kTileShift) * tilesX_ + std::size_t(x >> kTileShift);
   }
-  SampleRect tileRect(std::size_t tile) const;
+  // Readies a tile's samples to be written where they are.
   void prepareTile(std::size_t tile) {
+    pending_[tile].resolved = false;
     if (pending_[tile].color || pending_[tile].depth) fillTile(tile);
   }
   void fillTile(std::size_t tile);
   void fillRect(const SampleRect& r, bool color, bool depth, std::uint32_t argb, float z);
   void resetTiles();
+  // Sizes the sample storage for stride_ and the scale, aligned to 64 bytes.
+  void allocate(bool hasDepth);
   // The colour of one sample, a noted clear included.
   std::uint32_t sampleColor(std::uint32_t x, std::uint32_t y) const;
   void resolveRow(std::uint32_t* out, std::uint32_t y) const;
@@ -89,10 +108,16 @@ class FrameBuffer {
   std::size_t stride_;  // samples from one row to the next
   std::vector<std::uint32_t> color_;
   std::vector<float> depth_;
+  std::uint32_t* colorBase_ = nullptr;  // sample (0, 0), on a 64-byte boundary
+  float* depthBase_ = nullptr;          // nullptr without a depth buffer
   std::vector<std::uint32_t> scratchColor_;
   std::vector<float> scratchDepth_;
   std::uint32_t tilesX_ = 0, tilesY_ = 0;
-  std::vector<TileClear> pending_;  // one per tile, row by row
+  std::vector<TileState> pending_;  // one per tile, row by row
+  // The picture at one sample per pixel as storeTile left it, valid per tile
+  // (TileState::resolved): a tile drawn in a thread's cache is averaged there
+  // rather than read back from memory.
+  std::vector<std::uint32_t> resolved_;
 };
 
 }  // namespace velorina::software

@@ -118,13 +118,14 @@ class EdgeWalker {
 void Rasterizer::writeSample(std::int32_t x, std::int32_t y, float z, const PixelInput& in,
                              const PixelPipeline& pipe) {
   if (x < scissor_.x0 || x >= scissor_.x1 || y < scissor_.y0 || y >= scissor_.y1) return;
-  target_->prepareSample(x, y);
-  const bool depth = pipe.depthTest && target_->hasDepth();
-  float* zb = depth ? target_->depthRow(y) + x : nullptr;
+  if (frameBuffer_ != nullptr) frameBuffer_->prepareSample(x, y);
+  const std::size_t at = std::size_t(y - target_.y0) * target_.stride + std::size_t(x - target_.x0);
+  const bool depth = pipe.depthTest && target_.depth != nullptr;
+  float* zb = depth ? target_.depth + at : nullptr;
   if (depth && !compare(pipe.depthFunc, z, *zb)) return;
   std::uint32_t argb;
   if (!pipe.shade(in, argb)) return;
-  std::uint32_t* cb = target_->colorRow(y) + x;
+  std::uint32_t* cb = target_.color + at;
   *cb = pipe.blendOver(argb, *cb);
   if (depth && pipe.depthWrite) *zb = z;
 }
@@ -144,8 +145,7 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
   if (yMin > yMax) return;
   const std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
   if (area == 0) return;
-  // The tiles of the rows drawn (in the tile pass, one tile).
-  target_->prepare({scissor_.x0, std::int32_t(yMin), scissor_.x1, std::int32_t(yMax) + 1});
+  if (frameBuffer_ != nullptr) frameBuffer_->prepare({scissor_.x0, std::int32_t(yMin), scissor_.x1, std::int32_t(yMax) + 1});
   if (area < 0) {  // make the order clockwise on screen (y grows downwards)
     std::swap(v[1], v[2]);
     std::swap(X[1], X[2]);
@@ -176,7 +176,7 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
 
   const Edge edges[3] = {makeEdge(X[0], Y[0], X[1], Y[1]), makeEdge(X[1], Y[1], X[2], Y[2]),
                          makeEdge(X[2], Y[2], X[0], Y[0])};
-  const bool depth = pipe.depthTest && target_->hasDepth();
+  const bool depth = pipe.depthTest && target_.depth != nullptr;
   // Unlit worlds give every vertex a black specular colour: adding it is a no-op
   // that the span loops can leave out.
   bool blackSpecular = true;
@@ -195,10 +195,12 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
     if (!inside) continue;
     const float ox = float(lo) - fx[0], oy = float(py) - fy[0];
     for (int k = 0; k < kQuantities; ++k) row.val[k] = q[0][k] + dqdx[k] * ox + dqdy[k] * oy;
-    row.color = target_->colorRow(std::int32_t(py));
-    row.depth = depth ? target_->depthRow(std::int32_t(py)) : nullptr;
-    row.lo = std::int32_t(lo);
-    row.hi = std::int32_t(hi);
+    // The span loops index the row from the target's left edge.
+    const std::size_t rowStart = std::size_t(py - target_.y0) * target_.stride;
+    row.color = target_.color + rowStart;
+    row.depth = depth ? target_.depth + rowStart : nullptr;
+    row.lo = std::int32_t(lo) - target_.x0;
+    row.hi = std::int32_t(hi) - target_.x0;
     span(pipe, row);
   }
 }

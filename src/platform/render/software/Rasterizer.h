@@ -26,13 +26,33 @@ struct ScreenVertex {
   float attr[kAttributeCount];
 };
 
+// Where samples are written: sample (x, y) of the target lies at
+// color[(y - y0) * stride + (x - x0)], its depth likewise (depth is nullptr
+// without a depth buffer). A view of a whole FrameBuffer, or of one tile copied
+// out of it.
+struct SampleTarget {
+  std::uint32_t* color = nullptr;
+  float* depth = nullptr;
+  std::size_t stride = 0;
+  std::int32_t x0 = 0, y0 = 0;
+};
+
 enum class Interpolation { Perspective, Affine };
 enum class Shading { Gouraud, Flat };
 
 class Rasterizer {
  public:
   // scissor: the samples that may be written (the viewport within the target).
+  // The rasterizer prepares the target's tiles (see FrameBuffer) before it
+  // touches them.
   void setTarget(FrameBuffer* target, const SampleRect& scissor) {
+    frameBuffer_ = target;
+    target_ = {target->colorRow(0), target->hasDepth() ? target->depthRow(0) : nullptr, target->stride(), 0, 0};
+    scissor_ = scissor;
+  }
+  // A view whose samples are ready to be drawn on; the scissor lies within it.
+  void setTarget(const SampleTarget& target, const SampleRect& scissor) {
+    frameBuffer_ = nullptr;
     target_ = target;
     scissor_ = scissor;
   }
@@ -48,7 +68,8 @@ class Rasterizer {
  private:
   void writeSample(std::int32_t x, std::int32_t y, float z, const PixelInput& in, const PixelPipeline& pipe);
 
-  FrameBuffer* target_ = nullptr;
+  FrameBuffer* frameBuffer_ = nullptr;  // the whole target, when drawing on it directly
+  SampleTarget target_;
   SampleRect scissor_;
 };
 

@@ -56,6 +56,7 @@ SoftwareDevice::SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthB
   if (threads == 0) threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
   workers_ = std::make_unique<WorkerThreads>(threads);
   threadRasterizers_.resize(threads);
+  tileSamples_.resize(threads);
 }
 
 SoftwareDevice::SoftwareDevice(IRenderSurface& surface, std::uint32_t width, std::uint32_t height, DepthBuffer depth,
@@ -387,10 +388,15 @@ void SoftwareDevice::sortBins(std::size_t shares) {
 }
 
 // Draws tile `tile`'s pending triangles, the shares' bins merged by drawing order.
-void SoftwareDevice::drawTile(Rasterizer& r, std::uint32_t tile, std::size_t shares) {
+void SoftwareDevice::drawTile(Rasterizer& r, TileSamples& samples, std::uint32_t tile, std::size_t shares) {
   const std::int32_t x0 = std::int32_t(tile % std::uint32_t(tilesX_)) << kTileShift;
   const std::int32_t y0 = std::int32_t(tile / std::uint32_t(tilesX_)) << kTileShift;
   const std::int32_t side = 1 << kTileShift;
+  // The tile is drawn on in the thread's own copy, which stays in its cache from
+  // tile to tile.
+  target_.loadTile(tile, samples.color.data(), samples.depth.data());
+  const SampleTarget view{samples.color.data(), target_.hasDepth() ? samples.depth.data() : nullptr,
+                          FrameBuffer::kTileSide, x0, y0};
   std::array<std::uint32_t, 8> next{}, end{};  // per share, its next and end entry for the tile
   for (std::size_t s = 0; s < shares; ++s) {
     next[s] = shares_[s].start[tile];
@@ -417,11 +423,12 @@ void SoftwareDevice::drawTile(Rasterizer& r, std::uint32_t tile, std::size_t sha
     const Batch& b = batches_[t.batch];
     if (t.batch != batch) {
       batch = t.batch;
-      r.setTarget(&target_, {std::max(b.scissor.x0, x0), std::max(b.scissor.y0, y0),
-                             std::min(b.scissor.x1, x0 + side), std::min(b.scissor.y1, y0 + side)});
+      r.setTarget(view, {std::max(b.scissor.x0, x0), std::max(b.scissor.y0, y0), std::min(b.scissor.x1, x0 + side),
+                         std::min(b.scissor.y1, y0 + side)});
     }
     r.drawTriangle(t.v[0], t.v[1], t.v[2], b.pipes[t.filter == TextureFilter::Bilinear ? 1 : 0], b.interp, b.shading);
   }
+  target_.storeTile(tile, samples.color.data(), samples.depth.data());
 }
 
 void SoftwareDevice::rasterizeTriangles(std::size_t shares) {
@@ -431,7 +438,7 @@ void SoftwareDevice::rasterizeTriangles(std::size_t shares) {
   auto job = [&](unsigned thread) {
     Rasterizer& r = threadRasterizers_[thread];
     for (std::uint32_t next = nextTile.fetch_add(1); next < tileCount; next = nextTile.fetch_add(1)) {
-      drawTile(r, tileOrder_[next], shares);
+      drawTile(r, tileSamples_[thread], tileOrder_[next], shares);
     }
   };
   // A few tiles cost less on this thread than waking the others for them.

@@ -129,7 +129,12 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   // Resolves of at least this many samples are shared among the threads.
   static constexpr std::int64_t kParallelSamples = 1 << 16;
   void rasterizeTriangles(std::size_t shares);
-  void drawTile(software::Rasterizer& r, std::uint32_t tile, std::size_t shares);
+  // One tile's samples, copied out of the target while a thread draws on it.
+  struct TileSamples {
+    alignas(64) std::array<std::uint32_t, software::FrameBuffer::kTileSide * software::FrameBuffer::kTileSide> color;
+    alignas(64) std::array<float, software::FrameBuffer::kTileSide * software::FrameBuffer::kTileSide> depth;
+  };
+  void drawTile(software::Rasterizer& r, TileSamples& samples, std::uint32_t tile, std::size_t shares);
   void drawLine(std::uint32_t i0, std::uint32_t i1, const software::PixelPipeline& pipe);
   void drawPoint(std::uint32_t i, const software::PixelPipeline& pipe);
   software::SampleRect viewportSamples() const;
@@ -169,6 +174,7 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   software::PixelPipeline pipes_[2];  // the draw's pipeline with point and bilinear filtering
   std::unique_ptr<software::WorkerThreads> workers_;
   std::vector<software::Rasterizer> threadRasterizers_;
+  std::vector<TileSamples> tileSamples_;  // one per thread
   static constexpr int kTileShift = software::FrameBuffer::kTileShift;  // the target's tiles
   std::vector<TriangleBins> shares_;  // one per thread; a small draw uses the first only
   std::size_t pendingShares_ = 0;     // the shares that hold pending triangles
