@@ -141,20 +141,60 @@ void FrameBuffer::storeTile(std::size_t tile, const std::uint32_t* color, const 
   }
   // The stores bypassing the caches are seen by other threads only after a fence.
   _mm_sfence();
-  if (kTileSide % scale_ != 0) return;
-  const std::uint32_t px0 = std::uint32_t(r.x0) / scale_, pixels = std::uint32_t(w) / scale_;
+  resolveTile(tile, color, kTileSide);
+}
+
+// The tile's pixels into resolved_ from its samples at `color` (`stride` from
+// one row to the next).
+void FrameBuffer::resolveTile(std::size_t tile, const std::uint32_t* color, std::size_t stride) {
+  if (kTileSide % scale_ != 0) return;  // pixels would straddle tiles
+  const SampleRect r = tileRect(tile);
+  const std::uint32_t px0 = std::uint32_t(r.x0) / scale_, pixels = std::uint32_t(r.x1 - r.x0) / scale_;
   for (std::int32_t y = r.y0; y < r.y1; y += std::int32_t(scale_)) {
-    const std::uint32_t* samples = color + std::size_t(y - r.y0) * kTileSide;
+    const std::uint32_t* samples = color + std::size_t(y - r.y0) * stride;
     std::uint32_t* out = resolved_.data() + std::size_t(std::uint32_t(y) / scale_) * width_ + px0;
     if (scale_ == 1) {
       std::copy_n(samples, pixels, out);
     } else if (scale_ == 2) {
-      average2x2Row(samples, kTileSide, out, pixels);
+      average2x2Row(samples, stride, out, pixels);
     } else {
-      for (std::uint32_t x = 0; x < pixels; ++x) out[x] = averageSamples(samples + std::size_t(x) * scale_, kTileSide, scale_);
+      for (std::uint32_t x = 0; x < pixels; ++x) out[x] = averageSamples(samples + std::size_t(x) * scale_, stride, scale_);
     }
   }
   pending_[tile].resolved = true;
+}
+
+std::size_t FrameBuffer::staleTiles() const {
+  if (kTileSide % scale_ != 0) return pending_.size();
+  return std::size_t(std::count_if(pending_.begin(), pending_.end(), [](const TileState& t) { return !t.resolved; }));
+}
+
+void FrameBuffer::updatePicture(std::uint32_t row0, std::uint32_t row1) {
+  if (kTileSide % scale_ != 0) {
+    // Pixels straddle tiles: every time, the pixel rows whose first sample row
+    // lies in these tile rows.
+    const auto firstRow = [&](std::uint32_t tileRow) {
+      return std::uint32_t((std::size_t(tileRow) * kTileSide + scale_ - 1) / scale_);
+    };
+    resolveRows(resolved_, firstRow(row0), firstRow(row1));
+    return;
+  }
+  for (std::size_t tile = std::size_t(row0) * tilesX_; tile < std::min<std::size_t>(row1, tilesY_) * tilesX_; ++tile) {
+    TileState& t = pending_[tile];
+    if (t.resolved) continue;
+    if (t.color) {
+      const SampleRect r = tileRect(tile);
+      const std::uint32_t px0 = std::uint32_t(r.x0) / scale_, px1 = std::uint32_t(r.x1) / scale_;
+      for (std::uint32_t y = std::uint32_t(r.y0) / scale_; y < std::uint32_t(r.y1) / scale_; ++y) {
+        std::fill(resolved_.begin() + std::ptrdiff_t(y * width_ + px0), resolved_.begin() + std::ptrdiff_t(y * width_ + px1),
+                  0xFF000000u | t.argb);
+      }
+      t.resolved = true;
+      continue;
+    }
+    const SampleRect r = tileRect(tile);
+    resolveTile(tile, colorRow(r.y0) + r.x0, stride_);
+  }
 }
 
 void FrameBuffer::resetTiles() {
@@ -192,7 +232,8 @@ void FrameBuffer::clear(const SampleRect& r, bool color, bool depth, std::uint32
       const SampleRect t = tileRect(tile);
       if (r.x0 <= t.x0 && r.y0 <= t.y0 && r.x1 >= t.x1 && r.y1 >= t.y1) {
         TileState& p = pending_[tile];
-        p.resolved = false;
+        // The picture already shows a tile cleared again to the same colour.
+        if (color) p.resolved = p.resolved && p.color && p.argb == argb;
         if (color) {
           p.color = true;
           p.argb = argb;

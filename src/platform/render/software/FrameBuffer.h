@@ -69,6 +69,17 @@ class FrameBuffer {
   // resolve().
   void storeTile(std::size_t tile, const std::uint32_t* color, const float* depth);
 
+  // Brings the picture at one sample per pixel up to date for the tile rows
+  // [row0, row1) (of tileRows()); threads may work on different rows at once.
+  // Tiles drawn through loadTile and storeTile are already up to date.
+  void updatePicture(std::uint32_t row0, std::uint32_t row1);
+  std::uint32_t tileRows() const { return tilesY_; }
+  // How many tiles updatePicture would have to work on.
+  std::size_t staleTiles() const;
+  // The picture updatePicture keeps (width * height pixels), valid once every
+  // tile row has been updated since the samples last changed.
+  std::span<const std::uint32_t> picture() const { return resolved_; }
+
   // The picture at one sample per pixel (out holds width * height entries).
   void resolve(std::span<std::uint32_t> out) const { resolveRows(out, 0, height_); }
   // The same for the pixel rows [y0, y1) only, so that bands of rows can be
@@ -96,6 +107,7 @@ class FrameBuffer {
   void fillTile(std::size_t tile);
   void fillRect(const SampleRect& r, bool color, bool depth, std::uint32_t argb, float z);
   void resetTiles();
+  void resolveTile(std::size_t tile, const std::uint32_t* color, std::size_t stride);
   // Sizes the sample storage for stride_ and the scale, aligned to 64 bytes.
   void allocate(bool hasDepth);
   // The colour of one sample, a noted clear included.

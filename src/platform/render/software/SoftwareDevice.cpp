@@ -41,6 +41,46 @@ std::array<std::uint32_t, 3> triangleVertices(D3DPRIMITIVETYPE type, std::uint32
   }
 }
 
+// The three edges of a triangle on screen, to tell the tiles that its bounding
+// box overlaps but the triangle itself keeps clear of. Each edge function is
+// positive inside; a square lies wholly outside an edge when the function is
+// negative at the square's corner furthest inside. The square is widened by two
+// samples and the test made in double precision, so that rounding never drops a
+// tile the rasterizer would draw on.
+class TileEdges {
+ public:
+  explicit TileEdges(const std::array<ScreenVertex, 3>& v) {
+    const double area = (double(v[1].x) - v[0].x) * (double(v[2].y) - v[0].y) -
+                        (double(v[2].x) - v[0].x) * (double(v[1].y) - v[0].y);
+    usable_ = std::isfinite(area) && area != 0.0;
+    const double sign = area > 0 ? 1.0 : -1.0;
+    for (int i = 0; i < 3; ++i) {
+      const ScreenVertex& a = v[i];
+      const ScreenVertex& b = v[(i + 1) % 3];
+      // e(x, y) = (x - ax) * (by - ay) - (y - ay) * (bx - ax), positive inside for a
+      // clockwise triangle on screen (y downwards); the sign makes it so for either order.
+      a_[i] = -sign * (double(b.y) - a.y);
+      b_[i] = sign * (double(b.x) - a.x);
+      c_[i] = -(a_[i] * a.x + b_[i] * a.y);
+    }
+  }
+
+  bool miss(std::int32_t x, std::int32_t y, std::int32_t side) const {
+    if (!usable_) return false;
+    constexpr double kMargin = 2.0;
+    for (int i = 0; i < 3; ++i) {
+      const double cx = a_[i] > 0 ? x + side + kMargin : x - kMargin;
+      const double cy = b_[i] > 0 ? y + side + kMargin : y - kMargin;
+      if (a_[i] * cx + b_[i] * cy + c_[i] < 0) return true;
+    }
+    return false;
+  }
+
+ private:
+  double a_[3] = {}, b_[3] = {}, c_[3] = {};
+  bool usable_ = false;
+};
+
 }  // namespace
 
 SoftwareDevice::SoftwareDevice(std::uint32_t width, std::uint32_t height, DepthBuffer depth, unsigned threads)
@@ -171,20 +211,23 @@ void SoftwareDevice::clearRect(const SampleRect& r, std::uint32_t flags, std::ui
   target_.clear(r, (flags & D3DCLEAR_TARGET) != 0, (flags & D3DCLEAR_ZBUFFER) != 0, argb, depth);
 }
 
-void SoftwareDevice::resolveTarget(std::span<std::uint32_t> out) {
-  // Averaging the samples of an antialiased frame reads the whole target once: a
-  // large one is shared out in bands of rows among the threads.
-  const std::uint32_t rows = target_.height();
-  const std::int64_t samples = std::int64_t(target_.sampleWidth()) * target_.sampleHeight();
-  if (workers_->count() == 1 || target_.scale() == 1 || samples < kParallelSamples) {
-    target_.resolve(out);
-    return;
+std::span<const std::uint32_t> SoftwareDevice::resolvedPicture() {
+  // Tiles drawn since the last clear are resolved as they are drawn; the rest
+  // (cleared tiles, anything drawn directly) are averaged here, shared out in
+  // bands of tile rows among the threads when the target is large.
+  const std::uint32_t rows = target_.tileRows();
+  // Waking the other threads costs about as much as averaging a few tiles.
+  constexpr std::size_t kSerialTiles = 16;
+  if (workers_->count() == 1 || target_.staleTiles() <= kSerialTiles) {
+    target_.updatePicture(0, rows);
+  } else {
+    const auto count = std::uint64_t(workers_->count());
+    auto job = [&](unsigned index) {
+      target_.updatePicture(std::uint32_t(rows * index / count), std::uint32_t(rows * (index + 1) / count));
+    };
+    workers_->run(job);
   }
-  const auto count = std::uint64_t(workers_->count());
-  auto job = [&](unsigned index) {
-    target_.resolveRows(out, std::uint32_t(rows * index / count), std::uint32_t(rows * (index + 1) / count));
-  };
-  workers_->run(job);
+  return target_.picture();
 }
 
 D3DRESULT SoftwareDevice::BeginScene() {
@@ -212,16 +255,15 @@ D3DRESULT SoftwareDevice::SetTexture(std::uint32_t stage, TDirect3DTexture2* tex
 D3DRESULT SoftwareDevice::ReadRenderTarget(std::span<std::uint32_t> out) {
   if (out.size() < std::size_t(target_.width()) * target_.height()) return D3DRESULT::D3DERR_INVALIDCALL;
   flush();
-  resolveTarget(out);
+  const std::span<const std::uint32_t> picture = resolvedPicture();
+  std::copy(picture.begin(), picture.end(), out.begin());
   return D3DRESULT::D3D_OK;
 }
 
 D3DRESULT SoftwareDevice::Present() {
   if (surface_ == nullptr || inScene_) return D3DRESULT::D3DERR_INVALIDCALL;
   flush();
-  presented_.resize(std::size_t(target_.width()) * target_.height());
-  resolveTarget(presented_);
-  surface_->present(presented_);
+  surface_->present(resolvedPicture());
   return D3DRESULT::D3D_OK;
 }
 
@@ -334,8 +376,10 @@ void SoftwareDevice::binTriangle(const std::array<ScreenVertex, 3>& v, TextureFi
   if (x0 > x1 || y0 > y1) return;
   const auto index = std::uint32_t(bins.triangles.size());
   bins.triangles.push_back({{v[0], v[1], v[2]}, filter, order, currentBatch_});
+  const TileEdges edges(v);
   for (std::int32_t ty = y0 >> kTileShift; ty <= y1 >> kTileShift; ++ty)
     for (std::int32_t tx = x0 >> kTileShift; tx <= x1 >> kTileShift; ++tx) {
+      if (edges.miss(tx << kTileShift, ty << kTileShift, 1 << kTileShift)) continue;
       bins.entries.push_back({std::uint32_t(ty * tilesX_ + tx), index});
     }
 }

@@ -124,10 +124,8 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   struct Batch;
   void addBatch();
   void prepareBins(std::size_t shares);
-  // The target at one sample per pixel, on all threads when it is large.
-  void resolveTarget(std::span<std::uint32_t> out);
-  // Resolves of at least this many samples are shared among the threads.
-  static constexpr std::int64_t kParallelSamples = 1 << 16;
+  // The target at one sample per pixel, brought up to date on all threads when it is large.
+  std::span<const std::uint32_t> resolvedPicture();
   void rasterizeTriangles(std::size_t shares);
   // One tile's samples, copied out of the target while a thread draws on it.
   struct TileSamples {
@@ -197,7 +195,6 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   RenderStateBlock states_;
   TDirect3DTexture2* texture_ = nullptr;
   IRenderSurface* surface_ = nullptr;
-  std::vector<std::uint32_t> presented_;  // the resolved frame Present hands over, kept between frames
   bool inScene_ = false;
   // Per-draw vertex storage, kept between calls so drawing does not allocate once
   // it has grown to the largest draw.
