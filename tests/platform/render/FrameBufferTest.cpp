@@ -36,6 +36,7 @@ TEST(FrameBuffer, ResolveGivesEachChannelsRoundedMeanInBandsOrWhole) {
       const std::uint32_t row = std::uint32_t(i / fb.sampleWidth()) / scale;
       samples[i] = row % 4 == 1 ? 0xFFFFFFFFu : row % 4 == 3 ? 0x00000000u : random();
     }
+    fb.prepare({0, 0, std::int32_t(fb.sampleWidth()), std::int32_t(fb.sampleHeight())});
     for (std::uint32_t y = 0; y < fb.sampleHeight(); ++y) {
       std::copy_n(samples.begin() + std::ptrdiff_t(y) * fb.sampleWidth(), fb.sampleWidth(), fb.colorRow(std::int32_t(y)));
     }

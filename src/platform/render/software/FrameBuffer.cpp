@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 namespace velorina::software {
 
@@ -72,9 +73,9 @@ constexpr std::size_t kAlignSamples = 16;  // 64 bytes
 
 // The first element of `v` on a 64-byte boundary (v holds kAlignSamples spare).
 template <class T>
-T* aligned64(std::vector<T>& v) {
-  const auto address = reinterpret_cast<std::uintptr_t>(v.data());
-  return v.data() + ((64 - address % 64) % 64) / sizeof(T);
+T* aligned64(T* v) {
+  const auto address = reinterpret_cast<std::uintptr_t>(v);
+  return v + ((64 - address % 64) % 64) / sizeof(T);
 }
 
 // Copies `count` 4-byte values from `from` to the 16-byte aligned `to` with
@@ -91,21 +92,24 @@ void streamCopy(const void* from, void* to, std::size_t count) {
 
 }  // namespace
 
+// The samples are left uninitialised, every tile noted as cleared: memory is
+// touched only where something is drawn, which keeps a large antialiased target
+// from costing the start-up its whole size in page faults and fills.
 FrameBuffer::FrameBuffer(std::uint32_t width, std::uint32_t height, bool hasDepth)
     : width_(width), height_(height), stride_(paddedStride(width)) {
   allocate(hasDepth);
-  resetTiles();
+  resetTiles(TileState{0xFF000000u, 1.0f, true, hasDepth, false});
 }
 
 void FrameBuffer::allocate(bool hasDepth) {
   const std::size_t samples = stride_ * sampleHeight();
-  color_.assign(samples + kAlignSamples, 0xFF000000u);
-  colorBase_ = aligned64(color_);
-  depth_.clear();
+  color_ = std::make_unique_for_overwrite<std::uint32_t[]>(samples + kAlignSamples);
+  colorBase_ = aligned64(color_.get());
+  depth_.reset();
   depthBase_ = nullptr;
   if (hasDepth) {
-    depth_.assign(samples + kAlignSamples, 1.0f);
-    depthBase_ = aligned64(depth_);
+    depth_ = std::make_unique_for_overwrite<float[]>(samples + kAlignSamples);
+    depthBase_ = aligned64(depth_.get());
   }
   resolved_.assign(std::size_t(width_) * height_, 0xFF000000u);
 }
@@ -197,11 +201,11 @@ void FrameBuffer::updatePicture(std::uint32_t row0, std::uint32_t row1) {
   }
 }
 
-void FrameBuffer::resetTiles() {
+void FrameBuffer::resetTiles(const TileState& every) {
   const std::uint32_t side = 1u << kTileShift;
   tilesX_ = (sampleWidth() + side - 1) >> kTileShift;
   tilesY_ = (sampleHeight() + side - 1) >> kTileShift;
-  pending_.assign(std::size_t(tilesX_) * tilesY_, TileState{});
+  pending_.assign(std::size_t(tilesX_) * tilesY_, every);
 }
 
 SampleRect FrameBuffer::tileRect(std::size_t tile) const {
@@ -266,15 +270,28 @@ std::uint32_t FrameBuffer::sampleColor(std::uint32_t x, std::uint32_t y) const {
 
 void FrameBuffer::setScale(std::uint32_t scale) {
   if (scale == scale_ || scale == 0) return;
+  const bool hasDepth = depthBase_ != nullptr;
+  // A target cleared all over to one colour and depth (as at the start) stays so.
+  const TileState& first = pending_.front();
+  const bool uniform = std::all_of(pending_.begin(), pending_.end(), [&](const TileState& t) {
+    return t.color && t.depth == hasDepth && t.argb == first.argb && (!hasDepth || t.z == first.z);
+  });
+  if (uniform) {
+    const TileState every{first.argb, first.z, true, hasDepth, false};
+    scale_ = scale;
+    stride_ = paddedStride(sampleWidth());
+    allocate(hasDepth);
+    resetTiles(every);
+    return;
+  }
   for (std::size_t tile = 0; tile < pending_.size(); ++tile) prepareTile(tile);
   const std::uint32_t oldScale = scale_;
   const std::size_t oldStride = stride_;
   // The old samples stay where they are while the new ones are made.
+  const std::unique_ptr<std::uint32_t[]> oldColorStore = std::move(color_);
+  const std::unique_ptr<float[]> oldDepthStore = std::move(depth_);
   const std::uint32_t* oldColor = colorBase_;
   const float* oldDepth = depthBase_;
-  const bool hasDepth = depthBase_ != nullptr;
-  scratchColor_.swap(color_);
-  scratchDepth_.swap(depth_);
   scale_ = scale;
   stride_ = paddedStride(sampleWidth());
   allocate(hasDepth);
@@ -299,9 +316,7 @@ void FrameBuffer::setScale(std::uint32_t scale) {
       }
     }
   }
-  scratchColor_.clear();
-  scratchDepth_.clear();
-  resetTiles();
+  resetTiles(TileState{});
 }
 
 // One pixel row, tile by tile: a tile with a noted clear gives its colour

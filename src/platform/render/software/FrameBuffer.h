@@ -17,6 +17,7 @@
 // evicting each other.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -106,7 +107,7 @@ class FrameBuffer {
   }
   void fillTile(std::size_t tile);
   void fillRect(const SampleRect& r, bool color, bool depth, std::uint32_t argb, float z);
-  void resetTiles();
+  void resetTiles(const TileState& every);
   void resolveTile(std::size_t tile, const std::uint32_t* color, std::size_t stride);
   // Sizes the sample storage for stride_ and the scale, aligned to 64 bytes.
   void allocate(bool hasDepth);
@@ -118,12 +119,10 @@ class FrameBuffer {
   std::uint32_t height_;
   std::uint32_t scale_ = 1;
   std::size_t stride_;  // samples from one row to the next
-  std::vector<std::uint32_t> color_;
-  std::vector<float> depth_;
+  std::unique_ptr<std::uint32_t[]> color_;
+  std::unique_ptr<float[]> depth_;
   std::uint32_t* colorBase_ = nullptr;  // sample (0, 0), on a 64-byte boundary
   float* depthBase_ = nullptr;          // nullptr without a depth buffer
-  std::vector<std::uint32_t> scratchColor_;
-  std::vector<float> scratchDepth_;
   std::uint32_t tilesX_ = 0, tilesY_ = 0;
   std::vector<TileState> pending_;  // one per tile, row by row
   // The picture at one sample per pixel as storeTile left it, valid per tile
