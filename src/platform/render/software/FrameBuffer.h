@@ -17,6 +17,7 @@
 // evicting each other.
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <span>
 #include <vector>
@@ -87,6 +88,11 @@ class FrameBuffer {
   // resolved on several threads.
   void resolveRows(std::span<std::uint32_t> out, std::uint32_t y0, std::uint32_t y1) const;
 
+ // Releases sample storage from std::aligned_alloc.
+  struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+  };
+
  private:
   // A clear noted for a whole tile and not yet carried out, and whether the
   // tile's pixels in resolved_ are those of its samples.
@@ -119,8 +125,8 @@ class FrameBuffer {
   std::uint32_t height_;
   std::uint32_t scale_ = 1;
   std::size_t stride_;  // samples from one row to the next
-  std::unique_ptr<std::uint32_t[]> color_;
-  std::unique_ptr<float[]> depth_;
+  std::unique_ptr<std::uint32_t[], FreeDeleter> color_;
+  std::unique_ptr<float[], FreeDeleter> depth_;
   std::uint32_t* colorBase_ = nullptr;  // sample (0, 0), on a 64-byte boundary
   float* depthBase_ = nullptr;          // nullptr without a depth buffer
   std::uint32_t tilesX_ = 0, tilesY_ = 0;
