@@ -8,11 +8,12 @@ PACKAGES=(
   clang libclang-rt-14-dev
   zlib1g-dev libdeflate-dev
   libjpeg-dev libgif-dev libpng-dev
-  libsdl2-dev libsndfile1-dev
+  libsdl2-dev libsndfile1-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
   freedoom
-  xvfb xauth xdotool
+  # The X11 error box draws with core fonts, which a bare virtual display lacks.
+  xvfb xauth xdotool x11-utils xfonts-base
   libgl-dev libgl1-mesa-dri libepoxy-dev libegl-dev
   libglu1-mesa-dev
   libfreetype-dev fonts-liberation2

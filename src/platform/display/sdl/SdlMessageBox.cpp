@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/display/x11/X11BoxFocus.h"
+
 #include <cstdlib>
 #include <optional>
 
@@ -59,6 +61,8 @@ bool showSdlErrorBox(const std::string& caption, const std::string& text) {
   box.numbuttons = 1;
   box.buttons = &ok;
   const Utf8LocaleForBox utf8;
+  // Return and Escape must reach the box even where no window manager focuses it.
+  const X11BoxFocus focus(caption);
   int pressed = -1;
   return SDL_ShowMessageBox(&box, &pressed) == 0;
 }
