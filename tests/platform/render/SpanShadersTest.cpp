@@ -1,8 +1,9 @@
 // The AVX2 span loops against the scalar loops they stand in for, row by row:
 // every configuration, texture sizes down to 1 x 1 (where every neighbour
 // wraps), dense colour keys (where keyed texels carry any share of the weight),
-// partial groups, depth-rejected lanes and rows longer than one run of groups.
-// The outputs must be identical.
+// partial groups, depth-rejected lanes and rows longer than one run of groups,
+// with the diffuse colour interpolated, constant or white. The outputs must be
+// identical.
 
 #include <gtest/gtest.h>
 
@@ -64,11 +65,12 @@ class SpanShadersTest : public ::testing::Test {
       steps[q] = uniform(-0.2f, 0.2f);
     }
     r.dqdx = steps.data();
+    for (float& c : r.diffuse) c = float(rng() % 256);
     return r;
   }
 
   // Draws many random rows both ways and counts the differing samples.
-  template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
+  template <TextureFilter Filter, bool Key, bool Specular, bool Depth, Diffuse Colour>
   void expectSameRows(const TextureCase& c) {
     const auto texels = texture(c);
     PixelPipeline pipe;
@@ -91,11 +93,12 @@ class SpanShadersTest : public ::testing::Test {
       }
       pipe.depthWrite = rng() % 4 != 0;
       SpanRow scalar = row(colorScalar.data(), Depth ? depthScalar.data() : nullptr, steps);
+      if (Colour == Diffuse::White) std::fill(std::begin(scalar.diffuse), std::end(scalar.diffuse), 255.0f);
       SpanRow vector = scalar;
       vector.color = colorVector.data();
       vector.depth = Depth ? depthVector.data() : nullptr;
-      modulateRange<Filter, Key, Specular, Depth>(pipe, scalar, scalar.lo, scalar.hi);
-      modulateSpanAvx2<Filter, Key, Specular, Depth>(pipe, vector);
+      modulateRange<Filter, Key, Specular, Depth, Colour>(pipe, scalar, scalar.lo, scalar.hi);
+      modulateSpanAvx2<Filter, Key, Specular, Depth, Colour>(pipe, vector);
       for (std::int32_t x = 0; x < kRowLength; ++x) {
         differing += colorScalar[x] != colorVector[x] || depthScalar[x] != depthVector[x];
         drawn += colorScalar[x] != 0x12345678u;
@@ -105,14 +108,21 @@ class SpanShadersTest : public ::testing::Test {
     EXPECT_GT(drawn, 500u) << "the rows must draw something to compare";
   }
 
-  template <TextureFilter Filter, bool Key>
+  template <TextureFilter Filter, bool Key, Diffuse Colour>
   void expectSameRowsForEveryTexture() {
     for (const TextureCase c : {TextureCase{1, 1}, TextureCase{2, 2}, TextureCase{16, 4}, TextureCase{256, 256}}) {
-      expectSameRows<Filter, Key, false, true>(c);
-      expectSameRows<Filter, Key, true, true>(c);
-      expectSameRows<Filter, Key, false, false>(c);
-      expectSameRows<Filter, Key, true, false>(c);
+      expectSameRows<Filter, Key, false, true, Colour>(c);
+      expectSameRows<Filter, Key, true, true, Colour>(c);
+      expectSameRows<Filter, Key, false, false, Colour>(c);
+      expectSameRows<Filter, Key, true, false, Colour>(c);
     }
+  }
+
+  template <TextureFilter Filter, bool Key>
+  void expectSameRowsForEveryTexture() {
+    expectSameRowsForEveryTexture<Filter, Key, Diffuse::Interpolated>();
+    expectSameRowsForEveryTexture<Filter, Key, Diffuse::Constant>();
+    expectSameRowsForEveryTexture<Filter, Key, Diffuse::White>();
   }
 };
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/render/software/PixelMath.h"
+
 namespace velorina::software {
 
 namespace {
@@ -113,6 +115,20 @@ class EdgeWalker {
   std::int64_t q_ = 0, r_ = 0, stepQuotient_ = 0, stepRemainder_ = 0;
 };
 
+// How the triangle's diffuse colour varies, and that colour when it does not:
+// flat shading gives every sample the colour of `first`.
+Diffuse diffuseOf(const ScreenVertex* const (&v)[3], const ScreenVertex& first, Shading shading, float (&colour)[4]) {
+  bool constant = true;
+  for (int k = 0; k < 4; ++k) {
+    colour[k] = first.attr[k];
+    if (shading == Shading::Gouraud) constant = constant && v[0]->attr[k] == first.attr[k] &&
+                                                v[1]->attr[k] == first.attr[k] && v[2]->attr[k] == first.attr[k];
+  }
+  if (!constant) return Diffuse::Interpolated;
+  const bool white = toByte(colour[0]) == 255 && toByte(colour[1]) == 255 && toByte(colour[2]) == 255;
+  return white ? Diffuse::White : Diffuse::Constant;
+}
+
 }  // namespace
 
 void Rasterizer::writeSample(std::int32_t x, std::int32_t y, float z, const PixelInput& in,
@@ -183,9 +199,9 @@ void Rasterizer::drawTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
   for (int i = 0; i < 3; ++i) {
     for (int k = kSpecularFirst; k < kColorAttributes; ++k) blackSpecular = blackSpecular && q[i][2 + k] == 0.0f;
   }
-  const SpanFunction span = selectSpanFunction(pipe, depth, blackSpecular);
-
   SpanRow row;
+  const Diffuse diffuse = diffuseOf(v, a, shading, row.diffuse);
+  const SpanFunction span = selectSpanFunction(pipe, depth, blackSpecular, diffuse);
   row.dqdx = dqdx;
   EdgeWalker walkers[3] = {EdgeWalker(edges[0], yMin), EdgeWalker(edges[1], yMin), EdgeWalker(edges[2], yMin)};
   for (std::int64_t py = yMin; py <= yMax; ++py) {

@@ -14,14 +14,16 @@ namespace {
 // very same values.
 inline float at(const SpanRow& row, int q, float n) { return row.val[q] + row.dqdx[q] * n; }
 
+template <bool ConstantDiffuse>
 void generalSpan(const PixelPipeline& pipe, const SpanRow& row) {
   for (std::int32_t x = row.lo; x <= row.hi; ++x) {
     const float n = float(x - row.lo);
     const float z = at(row, kZ, n);
     if (row.depth == nullptr || compare(pipe.depthFunc, z, row.depth[x])) {
       const float w = 1.0f / at(row, kQ, n);
-      const PixelInput in{at(row, kR, n) * w,     at(row, kG, n) * w,     at(row, kB, n) * w,
-                          at(row, kA, n) * w,     at(row, kSpecR, n) * w, at(row, kSpecG, n) * w,
+      auto diffuse = [&](int q, int k) { return ConstantDiffuse ? row.diffuse[k] : at(row, q, n) * w; };
+      const PixelInput in{diffuse(kR, 0),         diffuse(kG, 1),         diffuse(kB, 2),
+                          diffuse(kA, 3),         at(row, kSpecR, n) * w, at(row, kSpecG, n) * w,
                           at(row, kSpecB, n) * w, at(row, kU, n) * w,     at(row, kV, n) * w};
       std::uint32_t argb;
       if (pipe.shade(in, argb)) {
@@ -74,10 +76,11 @@ inline bool sampleWrapped(const TextureSampler& t, float u, float v, std::uint32
 
 // Texture times diffuse colour, optional specular add, no blending: the stage
 // setup the scene uses for every object. Draws samples from .. to of the row.
-template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
+template <TextureFilter Filter, bool Key, bool Specular, bool Depth, Diffuse Colour>
 void modulateRange(const PixelPipeline& pipe, const SpanRow& row, std::int32_t from, std::int32_t to) {
   const TextureSampler& tex = pipe.texture;
   const bool depthWrite = pipe.depthWrite;
+  const std::int32_t constant[3] = {toByte(row.diffuse[0]), toByte(row.diffuse[1]), toByte(row.diffuse[2])};
   for (std::int32_t x = from; x <= to; ++x) {
     const float n = float(x - row.lo);
     const float z = at(row, kZ, n);
@@ -85,9 +88,14 @@ void modulateRange(const PixelPipeline& pipe, const SpanRow& row, std::int32_t f
     const float w = 1.0f / at(row, kQ, n);
     std::uint32_t texel;
     if (!sampleWrapped<Filter, Key>(tex, at(row, kU, n) * w, at(row, kV, n) * w, texel)) continue;
-    std::int32_t cr = mul255(std::int32_t((texel >> 16) & 0xFF), toByte(at(row, kR, n) * w));
-    std::int32_t cg = mul255(std::int32_t((texel >> 8) & 0xFF), toByte(at(row, kG, n) * w));
-    std::int32_t cb = mul255(std::int32_t(texel & 0xFF), toByte(at(row, kB, n) * w));
+    auto modulate = [&](std::int32_t channel, int q, int k) {
+      if constexpr (Colour == Diffuse::White) return channel;
+      if constexpr (Colour == Diffuse::Constant) return mul255(channel, constant[k]);
+      return mul255(channel, toByte(at(row, q, n) * w));
+    };
+    std::int32_t cr = modulate(std::int32_t((texel >> 16) & 0xFF), kR, 0);
+    std::int32_t cg = modulate(std::int32_t((texel >> 8) & 0xFF), kG, 1);
+    std::int32_t cb = modulate(std::int32_t(texel & 0xFF), kB, 2);
     if constexpr (Specular) {
       cr = std::min(255, cr + toByte(at(row, kSpecR, n) * w));
       cg = std::min(255, cg + toByte(at(row, kSpecG, n) * w));
@@ -98,8 +106,12 @@ void modulateRange(const PixelPipeline& pipe, const SpanRow& row, std::int32_t f
   }
 }
 
-#define VELORINA_MODULATE_RANGE(F, K, S, D) \
-  template void modulateRange<F, K, S, D>(const PixelPipeline&, const SpanRow&, std::int32_t, std::int32_t);
+#define VELORINA_MODULATE_RANGE_COLOUR(F, K, S, D, C) \
+  template void modulateRange<F, K, S, D, C>(const PixelPipeline&, const SpanRow&, std::int32_t, std::int32_t);
+#define VELORINA_MODULATE_RANGE(F, K, S, D)                           \
+  VELORINA_MODULATE_RANGE_COLOUR(F, K, S, D, Diffuse::Interpolated) \
+  VELORINA_MODULATE_RANGE_COLOUR(F, K, S, D, Diffuse::Constant)     \
+  VELORINA_MODULATE_RANGE_COLOUR(F, K, S, D, Diffuse::White)
 #define VELORINA_MODULATE_RANGE_DEPTH(F, K, S) VELORINA_MODULATE_RANGE(F, K, S, true) VELORINA_MODULATE_RANGE(F, K, S, false)
 #define VELORINA_MODULATE_RANGE_SPEC(F, K) VELORINA_MODULATE_RANGE_DEPTH(F, K, true) VELORINA_MODULATE_RANGE_DEPTH(F, K, false)
 #define VELORINA_MODULATE_RANGE_KEY(F) VELORINA_MODULATE_RANGE_SPEC(F, true) VELORINA_MODULATE_RANGE_SPEC(F, false)
@@ -109,12 +121,13 @@ VELORINA_MODULATE_RANGE_KEY(TextureFilter::Bilinear)
 #undef VELORINA_MODULATE_RANGE_SPEC
 #undef VELORINA_MODULATE_RANGE_DEPTH
 #undef VELORINA_MODULATE_RANGE
+#undef VELORINA_MODULATE_RANGE_COLOUR
 
 namespace {
 
-template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
+template <TextureFilter Filter, bool Key, bool Specular, bool Depth, Diffuse Colour>
 void modulateSpan(const PixelPipeline& pipe, const SpanRow& row) {
-  modulateRange<Filter, Key, Specular, Depth>(pipe, row, row.lo, row.hi);
+  modulateRange<Filter, Key, Specular, Depth, Colour>(pipe, row, row.lo, row.hi);
 }
 
 bool isPowerOfTwo(std::int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
@@ -129,37 +142,54 @@ bool isTextureModulate(const PixelPipeline& p) {
          (plainArgument(p.color.arg2, D3DTA_TEXTURE) && isDiffuse(p.color.arg1));
 }
 
-template <TextureFilter Filter, bool Key, bool Specular>
-SpanFunction pickDepth(bool depth) {
+template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
+SpanFunction pickColour(Diffuse diffuse) {
+  using enum Diffuse;
   if (hasAvx2()) {
-    return depth ? &modulateSpanAvx2<Filter, Key, Specular, true> : &modulateSpanAvx2<Filter, Key, Specular, false>;
+    switch (diffuse) {
+      case Interpolated: return &modulateSpanAvx2<Filter, Key, Specular, Depth, Interpolated>;
+      case Constant: return &modulateSpanAvx2<Filter, Key, Specular, Depth, Constant>;
+      case White: return &modulateSpanAvx2<Filter, Key, Specular, Depth, White>;
+    }
   }
-  return depth ? &modulateSpan<Filter, Key, Specular, true> : &modulateSpan<Filter, Key, Specular, false>;
+  switch (diffuse) {
+    case Interpolated: return &modulateSpan<Filter, Key, Specular, Depth, Interpolated>;
+    case Constant: return &modulateSpan<Filter, Key, Specular, Depth, Constant>;
+    case White: return &modulateSpan<Filter, Key, Specular, Depth, White>;
+  }
+  return &modulateSpan<Filter, Key, Specular, Depth, Interpolated>;
+}
+
+template <TextureFilter Filter, bool Key, bool Specular>
+SpanFunction pickDepth(bool depth, Diffuse diffuse) {
+  return depth ? pickColour<Filter, Key, Specular, true>(diffuse) : pickColour<Filter, Key, Specular, false>(diffuse);
 }
 
 template <TextureFilter Filter, bool Key>
-SpanFunction pickSpecular(bool specular, bool depth) {
-  return specular ? pickDepth<Filter, Key, true>(depth) : pickDepth<Filter, Key, false>(depth);
+SpanFunction pickSpecular(bool specular, bool depth, Diffuse diffuse) {
+  return specular ? pickDepth<Filter, Key, true>(depth, diffuse) : pickDepth<Filter, Key, false>(depth, diffuse);
 }
 
 template <TextureFilter Filter>
-SpanFunction pickKey(bool key, bool specular, bool depth) {
-  return key ? pickSpecular<Filter, true>(specular, depth) : pickSpecular<Filter, false>(specular, depth);
+SpanFunction pickKey(bool key, bool specular, bool depth, Diffuse diffuse) {
+  return key ? pickSpecular<Filter, true>(specular, depth, diffuse)
+             : pickSpecular<Filter, false>(specular, depth, diffuse);
 }
 
 }  // namespace
 
-SpanFunction selectSpanFunction(const PixelPipeline& p, bool depth, bool blackSpecular) {
+SpanFunction selectSpanFunction(const PixelPipeline& p, bool depth, bool blackSpecular, Diffuse diffuse) {
   const TextureSampler& t = p.texture;
   const bool depthTest = depth && p.depthTest;
   const bool fast = p.useTexture && t.texels != nullptr && isPowerOfTwo(t.width) && isPowerOfTwo(t.height) &&
                     t.addressU == D3DTEXTUREADDRESS::D3DTADDRESS_WRAP &&
                     t.addressV == D3DTEXTUREADDRESS::D3DTADDRESS_WRAP && isTextureModulate(p) && !p.blend &&
                     !p.alphaTest && (!depthTest || p.depthFunc == D3DCMPFUNC::D3DCMP_LESSEQUAL);
-  if (!fast) return &generalSpan;
+  if (!fast) return diffuse == Diffuse::Interpolated ? &generalSpan<false> : &generalSpan<true>;
   const bool specular = p.specular && !blackSpecular;
-  return p.filter == TextureFilter::Bilinear ? pickKey<TextureFilter::Bilinear>(t.hasKey, specular, depthTest)
-                                             : pickKey<TextureFilter::Point>(t.hasKey, specular, depthTest);
+  return p.filter == TextureFilter::Bilinear
+             ? pickKey<TextureFilter::Bilinear>(t.hasKey, specular, depthTest, diffuse)
+             : pickKey<TextureFilter::Point>(t.hasKey, specular, depthTest, diffuse);
 }
 
 }  // namespace velorina::software

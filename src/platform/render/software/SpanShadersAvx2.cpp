@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/render/software/PixelMath.h"
+
 // Only the functions marked VELORINA_AVX2 are compiled for AVX2, so nothing else in
 // this file (or any inline function it uses) ever runs AVX2 instructions on a
 // processor without them.
@@ -339,14 +341,22 @@ VELORINA_AVX2_INLINE void sampleGroup(const PixelPipeline& pipe, Group& g) {
   if (_mm256_testz_si256(g.mask, g.mask)) g.kind = GroupKind::Empty;
 }
 
-template <bool Specular, bool Depth>
+// The diffuse colour a group's texels are modulated by, as modulateRange takes it.
+template <Diffuse Colour>
+VELORINA_AVX2_INLINE __m256i modulate(__m256i channel, const Plane& p, __m256 k, __m256 w, __m256i constant) {
+  if constexpr (Colour == Diffuse::White) return channel;
+  if constexpr (Colour == Diffuse::Constant) return mul255(channel, constant);
+  return mul255(channel, toByte(_mm256_mul_ps(at(p, k), w)));
+}
+
+template <bool Specular, bool Depth, Diffuse Colour>
 VELORINA_AVX2_INLINE void shadeGroup(const PixelPipeline& pipe, const SpanRow& row, const Plane (&p)[6],
-                                     std::int32_t i, const Group& g) {
+                                     const __m256i (&constant)[3], std::int32_t i, const Group& g) {
   const Rgb texel = g.filtered.divide ? quotients(g.filtered) : g.filtered.c;
   const __m256 k = _mm256_add_ps(_mm256_set1_ps(float(i)), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
-  __m256i cr = mul255(texel.r, toByte(_mm256_mul_ps(at(p[0], k), g.w)));
-  __m256i cg = mul255(texel.g, toByte(_mm256_mul_ps(at(p[1], k), g.w)));
-  __m256i cb = mul255(texel.b, toByte(_mm256_mul_ps(at(p[2], k), g.w)));
+  __m256i cr = modulate<Colour>(texel.r, p[0], k, g.w, constant[0]);
+  __m256i cg = modulate<Colour>(texel.g, p[1], k, g.w, constant[1]);
+  __m256i cb = modulate<Colour>(texel.b, p[2], k, g.w, constant[2]);
   if constexpr (Specular) {
     const __m256i max = _mm256_set1_epi32(255);
     cr = _mm256_min_epi32(max, _mm256_add_epi32(cr, toByte(_mm256_mul_ps(at(p[3], k), g.w))));
@@ -360,14 +370,17 @@ VELORINA_AVX2_INLINE void shadeGroup(const PixelPipeline& pipe, const SpanRow& r
   if (Depth && pipe.depthWrite) _mm256_maskstore_ps(row.depth + row.lo + i, g.mask, g.z);
 }
 
-template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
+template <TextureFilter Filter, bool Key, bool Specular, bool Depth, Diffuse Colour>
 VELORINA_AVX2 void spanBody(const PixelPipeline& pipe, const SpanRow& row) {
   const std::int32_t n = row.hi - row.lo + 1;
   // A few samples cost less one at a time than as a mostly empty vector.
   if (n < kShortSpan) {
-    modulateRange<Filter, Key, Specular, Depth>(pipe, row, row.lo, row.hi);
+    modulateRange<Filter, Key, Specular, Depth, Colour>(pipe, row, row.lo, row.hi);
     return;
   }
+  const __m256i constant[3] = {_mm256_set1_epi32(software::toByte(row.diffuse[0])),
+                               _mm256_set1_epi32(software::toByte(row.diffuse[1])),
+                               _mm256_set1_epi32(software::toByte(row.diffuse[2]))};
   const Plane setUpPlanes[4] = {plane(row, kZ), plane(row, kQ), plane(row, kU), plane(row, kV)};
   const Plane shadePlanes[6] = {plane(row, kR),     plane(row, kG),     plane(row, kB),
                                 plane(row, kSpecR), plane(row, kSpecG), plane(row, kSpecB)};
@@ -383,10 +396,10 @@ VELORINA_AVX2 void spanBody(const PixelPipeline& pipe, const SpanRow& row) {
     for (std::int32_t j = 0; j < count; ++j) {
       const std::int32_t i = run + 8 * j;
       if (groups[j].kind == GroupKind::Vector) {
-        shadeGroup<Specular, Depth>(pipe, row, shadePlanes, i, groups[j]);
+        shadeGroup<Specular, Depth, Colour>(pipe, row, shadePlanes, constant, i, groups[j]);
       } else if (groups[j].kind == GroupKind::Scalar) {
         const std::int32_t from = row.lo + i;
-        modulateRange<Filter, Key, Specular, Depth>(pipe, row, from, std::min(from + 7, row.hi));
+        modulateRange<Filter, Key, Specular, Depth, Colour>(pipe, row, from, std::min(from + 7, row.hi));
       }
     }
   }
@@ -399,12 +412,17 @@ bool hasAvx2() {
   return supported;
 }
 
-template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
+template <TextureFilter Filter, bool Key, bool Specular, bool Depth, Diffuse Colour>
 void modulateSpanAvx2(const PixelPipeline& pipe, const SpanRow& row) {
-  spanBody<Filter, Key, Specular, Depth>(pipe, row);
+  spanBody<Filter, Key, Specular, Depth, Colour>(pipe, row);
 }
 
-#define VELORINA_SPAN(F, K, S, D) template void modulateSpanAvx2<F, K, S, D>(const PixelPipeline&, const SpanRow&);
+#define VELORINA_SPAN_COLOUR(F, K, S, D, C) \
+  template void modulateSpanAvx2<F, K, S, D, C>(const PixelPipeline&, const SpanRow&);
+#define VELORINA_SPAN(F, K, S, D)                           \
+  VELORINA_SPAN_COLOUR(F, K, S, D, Diffuse::Interpolated) \
+  VELORINA_SPAN_COLOUR(F, K, S, D, Diffuse::Constant)     \
+  VELORINA_SPAN_COLOUR(F, K, S, D, Diffuse::White)
 #define VELORINA_SPAN_DEPTH(F, K, S) VELORINA_SPAN(F, K, S, true) VELORINA_SPAN(F, K, S, false)
 #define VELORINA_SPAN_SPEC(F, K) VELORINA_SPAN_DEPTH(F, K, true) VELORINA_SPAN_DEPTH(F, K, false)
 #define VELORINA_SPAN_KEY(F) VELORINA_SPAN_SPEC(F, true) VELORINA_SPAN_SPEC(F, false)

@@ -12,7 +12,7 @@ namespace velorina::software {
 // Whether this processor runs AVX2.
 bool hasAvx2();
 
-template <TextureFilter Filter, bool Key, bool Specular, bool Depth>
+template <TextureFilter Filter, bool Key, bool Specular, bool Depth, Diffuse Colour>
 void modulateSpanAvx2(const PixelPipeline& pipe, const SpanRow& row);
 
 }  // namespace velorina::software
