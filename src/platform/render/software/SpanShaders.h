@@ -14,6 +14,8 @@ namespace velorina::software {
 
 // Interpolated quantities, in this order: z, 1/w, then each attribute divided by w.
 inline constexpr int kQuantities = 2 + kAttributeCount;
+// kQuantities rounded up to whole vectors of four floats.
+inline constexpr int kPaddedQuantities = (kQuantities + 3) / 4 * 4;
 enum Quantity : int { kZ = 0, kQ = 1, kR, kG, kB, kA, kSpecR, kSpecG, kSpecB, kU, kV };
 
 // How a triangle's diffuse colour varies. Gouraud shading of three equal colours
@@ -26,7 +28,7 @@ struct SpanRow {
   std::uint32_t* color;  // the row's colour samples
   float* depth;          // the row's depth samples, nullptr without depth testing
   std::int32_t lo, hi;   // inclusive range of samples to draw
-  float val[kQuantities];       // the quantities at sample lo
+  alignas(16) float val[kPaddedQuantities];  // the quantities at sample lo (and padding)
   const float* dqdx;            // their change per sample
   float diffuse[4];             // r, g, b, a (0 .. 255) of a Constant or White triangle
 };

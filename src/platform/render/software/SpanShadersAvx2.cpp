@@ -17,7 +17,7 @@ namespace velorina::software {
 
 namespace {
 
-constexpr std::int32_t kShortSpan = 4;
+constexpr std::int32_t kShortSpan = 2;
 
 // A quantity's start and step, broadcast once per row: the loop's stores to the
 // depth row could otherwise alias the row's floats and force reloads.
