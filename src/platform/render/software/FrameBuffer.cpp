@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <stdexcept>
+#include <string>
 
 #include <sys/mman.h>
 
@@ -127,6 +129,9 @@ void FrameBuffer::loadTile(std::size_t tile, std::uint32_t* color, float* depth)
   const SampleRect r = tileRect(tile);
   const auto w = std::size_t(r.x1 - r.x0);
   TileState& t = pending_[tile];
+  // An unstored tile is being drawn again: its samples are as they were then.
+  t.unstored = false;
+  loaded_[tile] = t;
   for (std::int32_t y = r.y0; y < r.y1; ++y) {
     std::uint32_t* c = color + std::size_t(y - r.y0) * kTileSide;
     if (t.color) {
@@ -145,7 +150,13 @@ void FrameBuffer::loadTile(std::size_t tile, std::uint32_t* color, float* depth)
   t.color = t.depth = t.resolved = false;
 }
 
-void FrameBuffer::storeTile(std::size_t tile, const std::uint32_t* color, const float* depth) {
+void FrameBuffer::storeTile(std::size_t tile, const std::uint32_t* color, const float* depth, bool writeBack) {
+  if (!writeBack && resolvesTiles()) {
+    pending_[tile] = loaded_[tile];
+    pending_[tile].unstored = true;
+    resolveTile(tile, color, kTileSide);
+    return;
+  }
   const SampleRect r = tileRect(tile);
   const auto w = std::size_t(r.x1 - r.x0);
   for (std::int32_t y = r.y0; y < r.y1; ++y) {
@@ -175,6 +186,14 @@ void FrameBuffer::resolveTile(std::size_t tile, const std::uint32_t* color, std:
     }
   }
   pending_[tile].resolved = true;
+}
+
+std::size_t FrameBuffer::unstoredTiles() const {
+  return std::size_t(std::count_if(pending_.begin(), pending_.end(), [](const TileState& t) { return t.unstored; }));
+}
+
+void FrameBuffer::requireStored(std::size_t tile) const {
+  if (pending_[tile].unstored) throw std::logic_error("frame buffer: tile " + std::to_string(tile) + " was not stored");
 }
 
 std::size_t FrameBuffer::staleTiles() const {
@@ -215,6 +234,7 @@ void FrameBuffer::resetTiles(const TileState& every) {
   tilesX_ = (sampleWidth() + side - 1) >> kTileShift;
   tilesY_ = (sampleHeight() + side - 1) >> kTileShift;
   pending_.assign(std::size_t(tilesX_) * tilesY_, every);
+  loaded_.assign(pending_.size(), every);
 }
 
 SampleRect FrameBuffer::tileRect(std::size_t tile) const {
@@ -245,8 +265,11 @@ void FrameBuffer::clear(const SampleRect& r, bool color, bool depth, std::uint32
       const SampleRect t = tileRect(tile);
       if (r.x0 <= t.x0 && r.y0 <= t.y0 && r.x1 >= t.x1 && r.y1 >= t.y1) {
         TileState& p = pending_[tile];
+        // Stale samples may be cleared away only all at once.
+        if (p.unstored && !(color && (depth || depthBase_ == nullptr))) requireStored(tile);
         // The picture already shows a tile cleared again to the same colour.
-        if (color) p.resolved = p.resolved && p.color && p.argb == argb;
+        if (color) p.resolved = p.resolved && !p.unstored && p.color && p.argb == argb;
+        p.unstored = false;
         if (color) {
           p.color = true;
           p.argb = argb;
@@ -273,12 +296,15 @@ void FrameBuffer::prepare(const SampleRect& r) {
 }
 
 std::uint32_t FrameBuffer::sampleColor(std::uint32_t x, std::uint32_t y) const {
-  const TileState& t = pending_[tileOf(std::int32_t(x), std::int32_t(y))];
+  const std::size_t tile = tileOf(std::int32_t(x), std::int32_t(y));
+  requireStored(tile);
+  const TileState& t = pending_[tile];
   return t.color ? t.argb : colorBase_[std::size_t(y) * stride_ + x];
 }
 
 void FrameBuffer::setScale(std::uint32_t scale) {
   if (scale == scale_ || scale == 0) return;
+  for (std::size_t tile = 0; tile < pending_.size(); ++tile) requireStored(tile);
   const bool hasDepth = depthBase_ != nullptr;
   // A target cleared all over to one colour and depth (as at the start) stays so.
   const TileState& first = pending_.front();

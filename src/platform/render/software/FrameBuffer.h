@@ -69,7 +69,17 @@ class FrameBuffer {
   // Writes them back with stores that bypass the caches (the target does not fit
   // the caches anyway), and keeps the tile's pixels resolved from the copy for
   // resolve().
-  void storeTile(std::size_t tile, const std::uint32_t* color, const float* depth);
+  //
+  // Without write-back only the pixels are kept: the tile's samples stay as
+  // loadTile found them (its noted clear included), and the caller must draw the
+  // same on it again (loadTile, drawing, storeTile) before anything else reads or
+  // writes them, unless a clear of both colour and depth covers the whole tile
+  // first. Needs resolvesTiles().
+  void storeTile(std::size_t tile, const std::uint32_t* color, const float* depth, bool writeBack = true);
+  // Whether storeTile resolves tiles on their own: pixels do not straddle tiles.
+  bool resolvesTiles() const { return kTileSide % scale_ == 0; }
+  // How many tiles hold pixels drawn without their samples written back.
+  std::size_t unstoredTiles() const;
 
   // Brings the picture at one sample per pixel up to date for the tile rows
   // [row0, row1) (of tileRows()); threads may work on different rows at once.
@@ -102,12 +112,16 @@ class FrameBuffer {
     bool color = false;
     bool depth = false;
     bool resolved = false;
+    bool unstored = false;  // drawn without write-back: the samples are stale
   };
+  // Refuses access to stale samples: the owner draws such tiles again first.
+  void requireStored(std::size_t tile) const;
   std::size_t tileOf(std::int32_t x, std::int32_t y) const {
     return std::size_t(y >> kTileShift) * tilesX_ + std::size_t(x >> kTileShift);
   }
   // Readies a tile's samples to be written where they are.
   void prepareTile(std::size_t tile) {
+    if (pending_[tile].unstored) requireStored(tile);
     pending_[tile].resolved = false;
     if (pending_[tile].color || pending_[tile].depth) fillTile(tile);
   }
@@ -131,6 +145,7 @@ class FrameBuffer {
   float* depthBase_ = nullptr;          // nullptr without a depth buffer
   std::uint32_t tilesX_ = 0, tilesY_ = 0;
   std::vector<TileState> pending_;  // one per tile, row by row
+  std::vector<TileState> loaded_;   // per tile, its state when loadTile last took it
   // The picture at one sample per pixel as storeTile left it, valid per tile
   // (TileState::resolved): a tile drawn in a thread's cache is averaged there
   // rather than read back from memory.

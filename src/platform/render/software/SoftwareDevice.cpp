@@ -107,11 +107,20 @@ SoftwareDevice::SoftwareDevice(IRenderSurface& surface, std::uint32_t width, std
 
 SoftwareDevice::~SoftwareDevice() {
   if (texture_ != nullptr) texture_->unwatch(this);
-  for (TDirect3DTexture2* t : pendingTextures_) t->unwatch(this);
+  for (TDirect3DTexture2* t : pending_.textures) t->unwatch(this);
+  for (TDirect3DTexture2* t : kept_.textures) t->unwatch(this);
 }
 
+namespace {
+
+bool reads(const std::vector<TDirect3DTexture2*>& textures, const TDirect3DTexture2& texture) {
+  return std::find(textures.begin(), textures.end(), &texture) != textures.end();
+}
+
+}  // namespace
+
 bool SoftwareDevice::pendingReads(const TDirect3DTexture2& texture) const {
-  return std::find(pendingTextures_.begin(), pendingTextures_.end(), &texture) != pendingTextures_.end();
+  return reads(pending_.textures, texture) || reads(kept_.textures, texture);
 }
 
 // A texture that pending triangles read is drawn from while its texels are still
@@ -191,7 +200,14 @@ SampleRect SoftwareDevice::viewportSamples() const {
 D3DRESULT SoftwareDevice::Clear(std::span<const D3DRECT> rects, std::uint32_t flags, D3DCOLOR color, float z,
                                 std::uint32_t /*stencil*/) {
   if ((flags & D3DCLEAR_ZBUFFER) && !target_.hasDepth()) return D3DRESULT::D3DERR_INVALIDCALL;
-  flush();
+  if (clearsEverything(rects, flags)) {
+    // Nothing drawn so far can show or be read any more.
+    release(pending_);
+    release(kept_);
+    nextOrder_ = 0;
+  } else {
+    flush();
+  }
   const SampleRect vp = viewportSamples();
   const auto s = std::int32_t(target_.scale());
   const D3DRECT whole{vp.x0 / s, vp.y0 / s, vp.x1 / s, vp.y1 / s};
@@ -205,6 +221,19 @@ D3DRESULT SoftwareDevice::Clear(std::span<const D3DRECT> rects, std::uint32_t fl
     clearRect({pix.x0 * s, pix.y0 * s, pix.x1 * s, pix.y1 * s}, flags, color | 0xFF000000u, depth);
   }
   return D3DRESULT::D3D_OK;
+}
+
+bool SoftwareDevice::clearsEverything(std::span<const D3DRECT> rects, std::uint32_t flags) const {
+  if (!(flags & D3DCLEAR_TARGET) || (target_.hasDepth() && !(flags & D3DCLEAR_ZBUFFER))) return false;
+  const auto s = std::int32_t(target_.scale());
+  const SampleRect vp = viewportSamples();
+  const auto width = std::int32_t(target_.width()), height = std::int32_t(target_.height());
+  if (vp.x0 != 0 || vp.y0 != 0 || vp.x1 != width * s || vp.y1 != height * s) return false;
+  if (rects.empty()) return true;
+  // One rectangle over the whole target; anything else is judged as partial.
+  return std::any_of(rects.begin(), rects.end(), [&](const D3DRECT& r) {
+    return r.x1 <= 0 && r.y1 <= 0 && r.x2 >= width && r.y2 >= height;
+  });
 }
 
 void SoftwareDevice::clearRect(const SampleRect& r, std::uint32_t flags, std::uint32_t argb, float depth) {
@@ -239,7 +268,7 @@ D3DRESULT SoftwareDevice::BeginScene() {
 D3DRESULT SoftwareDevice::EndScene() {
   if (!inScene_) return D3DRESULT::D3DERR_SCENE_NOT_IN_SCENE;
   inScene_ = false;
-  flush();
+  flush(Samples::PictureOnly);
   return D3DRESULT::D3D_OK;
 }
 
@@ -254,7 +283,7 @@ D3DRESULT SoftwareDevice::SetTexture(std::uint32_t stage, TDirect3DTexture2* tex
 
 D3DRESULT SoftwareDevice::ReadRenderTarget(std::span<std::uint32_t> out) {
   if (out.size() < std::size_t(target_.width()) * target_.height()) return D3DRESULT::D3DERR_INVALIDCALL;
-  flush();
+  flush(Samples::PictureOnly);
   const std::span<const std::uint32_t> picture = resolvedPicture();
   std::copy(picture.begin(), picture.end(), out.begin());
   return D3DRESULT::D3D_OK;
@@ -262,7 +291,7 @@ D3DRESULT SoftwareDevice::ReadRenderTarget(std::span<std::uint32_t> out) {
 
 D3DRESULT SoftwareDevice::Present() {
   if (surface_ == nullptr || inScene_) return D3DRESULT::D3DERR_INVALIDCALL;
-  flush();
+  flush(Samples::PictureOnly);
   surface_->present(resolvedPicture());
   return D3DRESULT::D3D_OK;
 }
@@ -392,9 +421,9 @@ void SoftwareDevice::prepareBins(std::size_t shares) {
   tilesX_ = tilesX;  // the grid changes only with the scale, which draws what is pending first
   tilesY_ = tilesY;
   const std::size_t tiles = std::size_t(tilesX) * std::size_t(tilesY);
-  if (shares_.size() < shares) shares_.resize(shares);
+  if (pending_.shares.size() < shares) pending_.shares.resize(shares);
   for (std::size_t s = 0; s < shares; ++s) {
-    TriangleBins& b = shares_[s];
+    TriangleBins& b = pending_.shares[s];
     if (b.start.size() != tiles + 1) b.start.assign(tiles + 1, 0);
     // A small world's scene never grows them again.
     constexpr std::size_t kInitialTriangles = 1024;
@@ -409,10 +438,11 @@ void SoftwareDevice::prepareBins(std::size_t shares) {
 
 // Sorts every share's entries by tile, stably (by counting), and lists the tiles
 // any share touched.
-void SoftwareDevice::sortBins(std::size_t shares) {
+void SoftwareDevice::sortBins(Drawing& d) {
   const std::size_t tiles = std::size_t(tilesX_) * std::size_t(tilesY_);
+  const std::size_t shares = d.shareCount;
   for (std::size_t s = 0; s < shares; ++s) {
-    TriangleBins& b = shares_[s];
+    TriangleBins& b = d.shares[s];
     std::fill(b.start.begin(), b.start.end(), 0);
     for (const BinEntry& e : b.entries) ++b.start[e.tile + 1];
     for (std::size_t t = 0; t < tiles; ++t) b.start[t + 1] += b.start[t];
@@ -423,16 +453,18 @@ void SoftwareDevice::sortBins(std::size_t shares) {
     b.start[0] = 0;
     b.entries.clear();
   }
-  tileOrder_.clear();
+  d.tileOrder.clear();
   for (std::size_t t = 0; t < tiles; ++t) {
     bool touched = false;
-    for (std::size_t s = 0; s < shares && !touched; ++s) touched = shares_[s].start[t + 1] > shares_[s].start[t];
-    if (touched) tileOrder_.push_back(std::uint32_t(t));
+    for (std::size_t s = 0; s < shares && !touched; ++s) touched = d.shares[s].start[t + 1] > d.shares[s].start[t];
+    if (touched) d.tileOrder.push_back(std::uint32_t(t));
   }
 }
 
-// Draws tile `tile`'s pending triangles, the shares' bins merged by drawing order.
-void SoftwareDevice::drawTile(Rasterizer& r, TileSamples& samples, std::uint32_t tile, std::size_t shares) {
+// Draws tile `tile`'s triangles, the shares' bins merged by drawing order.
+void SoftwareDevice::drawTile(const Drawing& d, Rasterizer& r, TileSamples& samples, std::uint32_t tile,
+                              bool writeBack) {
+  const std::size_t shares = d.shareCount;
   const std::int32_t x0 = std::int32_t(tile % std::uint32_t(tilesX_)) << kTileShift;
   const std::int32_t y0 = std::int32_t(tile / std::uint32_t(tilesX_)) << kTileShift;
   const std::int32_t side = 1 << kTileShift;
@@ -443,28 +475,28 @@ void SoftwareDevice::drawTile(Rasterizer& r, TileSamples& samples, std::uint32_t
                           FrameBuffer::kTileSide, x0, y0};
   std::array<std::uint32_t, 8> next{}, end{};  // per share, its next and end entry for the tile
   for (std::size_t s = 0; s < shares; ++s) {
-    next[s] = shares_[s].start[tile];
-    end[s] = shares_[s].start[tile + 1];
+    next[s] = d.shares[s].start[tile];
+    end[s] = d.shares[s].start[tile + 1];
   }
   std::uint32_t batch = ~0u;
   for (;;) {
     std::size_t pick = shares;
     std::uint32_t first = ~0u;
     for (std::size_t s = 0; s < shares; ++s) {
-      if (next[s] < end[s] && shares_[s].triangles[shares_[s].sorted[next[s]]].order < first) {
-        first = shares_[s].triangles[shares_[s].sorted[next[s]]].order;
+      if (next[s] < end[s] && d.shares[s].triangles[d.shares[s].sorted[next[s]]].order < first) {
+        first = d.shares[s].triangles[d.shares[s].sorted[next[s]]].order;
         pick = s;
       }
     }
     if (pick == shares) break;
-    const TriangleBins& bins = shares_[pick];
+    const TriangleBins& bins = d.shares[pick];
     // The triangles of a tile lie scattered through the list: fetch ahead.
     if (next[pick] + 4 < end[pick]) {
       const auto* ahead = reinterpret_cast<const char*>(&bins.triangles[bins.sorted[next[pick] + 4]]);
       for (std::size_t line = 0; line < sizeof(ScreenTriangle); line += 64) __builtin_prefetch(ahead + line);
     }
     const ScreenTriangle& t = bins.triangles[bins.sorted[next[pick]++]];
-    const Batch& b = batches_[t.batch];
+    const Batch& b = d.batches[t.batch];
     if (t.batch != batch) {
       batch = t.batch;
       r.setTarget(view, {std::max(b.scissor.x0, x0), std::max(b.scissor.y0, y0), std::min(b.scissor.x1, x0 + side),
@@ -472,17 +504,16 @@ void SoftwareDevice::drawTile(Rasterizer& r, TileSamples& samples, std::uint32_t
     }
     r.drawTriangle(t.v[0], t.v[1], t.v[2], b.pipes[t.filter == TextureFilter::Bilinear ? 1 : 0], b.interp, b.shading);
   }
-  target_.storeTile(tile, samples.color.data(), samples.depth.data());
+  target_.storeTile(tile, samples.color.data(), samples.depth.data(), writeBack);
 }
 
-void SoftwareDevice::rasterizeTriangles(std::size_t shares) {
-  sortBins(shares);
-  const auto tileCount = std::uint32_t(tileOrder_.size());
+void SoftwareDevice::rasterize(Drawing& d, bool writeBack) {
+  const auto tileCount = std::uint32_t(d.tileOrder.size());
   std::atomic<std::uint32_t> nextTile{0};
   auto job = [&](unsigned thread) {
     Rasterizer& r = threadRasterizers_[thread];
     for (std::uint32_t next = nextTile.fetch_add(1); next < tileCount; next = nextTile.fetch_add(1)) {
-      drawTile(r, tileSamples_[thread], tileOrder_[next], shares);
+      drawTile(d, r, tileSamples_[thread], d.tileOrder[next], writeBack);
     }
   };
   // A few tiles cost less on this thread than waking the others for them.
@@ -492,32 +523,57 @@ void SoftwareDevice::rasterizeTriangles(std::size_t shares) {
   } else {
     workers_->run(job);
   }
-  for (std::size_t s = 0; s < shares; ++s) shares_[s].triangles.clear();
 }
 
-void SoftwareDevice::flush() {
-  if (pendingShares_ > 0) rasterizeTriangles(pendingShares_);
-  pendingShares_ = 0;
+void SoftwareDevice::release(Drawing& d) {
+  for (std::size_t s = 0; s < d.shareCount; ++s) {
+    d.shares[s].triangles.clear();
+    d.shares[s].entries.clear();
+  }
+  d.shareCount = 0;
+  d.batches.clear();
+  d.tileOrder.clear();
+  std::vector<TDirect3DTexture2*> textures;
+  textures.swap(d.textures);
+  for (TDirect3DTexture2* t : textures)
+    if (t != texture_ && !pendingReads(*t)) t->unwatch(this);
+  textures.clear();
+  textures.swap(d.textures);  // the storage stays for the next drawing
+}
+
+void SoftwareDevice::flush(Samples samples) {
+  // The kept tiles are drawn again with their samples before anything else
+  // reads or draws on them; the pending triangles may be among those.
+  const bool writeBack = samples == Samples::Current || !target_.resolvesTiles();
+  if (!kept_.empty() && (writeBack || !pending_.empty())) {
+    rasterize(kept_, true);
+    release(kept_);
+  }
+  if (!pending_.empty()) {
+    sortBins(pending_);
+    rasterize(pending_, writeBack);
+    if (writeBack) {
+      release(pending_);
+    } else {
+      std::swap(pending_, kept_);  // kept_ was empty: pending_ takes its storage
+    }
+  }
   nextOrder_ = 0;
-  batches_.clear();
-  for (TDirect3DTexture2* t : pendingTextures_)
-    if (t != texture_) t->unwatch(this);
-  pendingTextures_.clear();
 }
 
 // The states of the draw about to be set up, kept with its triangles.
 void SoftwareDevice::addBatch() {
   const RenderStates& rs = states_.states();
-  Batch& b = batches_.emplace_back();
+  Batch& b = pending_.batches.emplace_back();
   b.pipes[0] = pipes_[0];
   b.pipes[1] = pipes_[1];
   b.interp = rs.perspective ? Interpolation::Perspective : Interpolation::Affine;
   b.shading = rs.shade == D3DSHADEMODE::D3DSHADE_FLAT ? Shading::Flat : Shading::Gouraud;
   b.scissor = viewportSamples();
-  currentBatch_ = std::uint32_t(batches_.size() - 1);
-  if (pipes_[0].useTexture && texture_ != nullptr && !pendingReads(*texture_)) {
+  currentBatch_ = std::uint32_t(pending_.batches.size() - 1);
+  if (pipes_[0].useTexture && texture_ != nullptr && !reads(pending_.textures, *texture_)) {
     texture_->watch(this);
-    pendingTextures_.push_back(texture_);
+    pending_.textures.push_back(texture_);
   }
 }
 
@@ -616,7 +672,7 @@ void SoftwareDevice::setUpShares(D3DPRIMITIVETYPE type, std::span<const D3DLVERT
       if (!list) {
         for (std::uint32_t k = first; k < end; ++k) {
           const auto i = triangleVertices(type, k);
-          fillTriangle(i[0], i[1], i[2], nextOrder_ + k, pipe, shares_[s]);
+          fillTriangle(i[0], i[1], i[2], nextOrder_ + k, pipe, pending_.shares[s]);
         }
         continue;
       }
@@ -625,13 +681,13 @@ void SoftwareDevice::setUpShares(D3DPRIMITIVETYPE type, std::span<const D3DLVERT
         const std::uint32_t runEnd = std::min(end, run + kRun);
         transformVertices(vertices, std::size_t(run) * 3, std::size_t(runEnd) * 3, base);
         for (std::uint32_t i = base; i < base + 3 * (runEnd - run); i += 3) {
-          fillTriangle(i, i + 1, i + 2, nextOrder_ + run + (i - base) / 3, pipe, shares_[s]);
+          fillTriangle(i, i + 1, i + 2, nextOrder_ + run + (i - base) / 3, pipe, pending_.shares[s]);
         }
       }
     }
   };
   workers_->run(job);
-  pendingShares_ = std::max<std::size_t>(pendingShares_, shares);
+  pending_.shareCount = std::max<std::size_t>(pending_.shareCount, shares);
 }
 
 void SoftwareDevice::drawTriangles(D3DPRIMITIVETYPE type, std::span<const D3DLVERTEX> vertices, std::uint32_t count,
@@ -654,9 +710,9 @@ void SoftwareDevice::drawTriangles(D3DPRIMITIVETYPE type, std::span<const D3DLVE
   prepareBins(1);
   for (std::uint32_t k = 0; k < triangles; ++k) {
     const auto i = triangleVertices(type, k);
-    drawTriangle(i[0], i[1], i[2], nextOrder_ + k, pipe, shares_[0]);
+    drawTriangle(i[0], i[1], i[2], nextOrder_ + k, pipe, pending_.shares[0]);
   }
-  pendingShares_ = std::max<std::size_t>(pendingShares_, 1);
+  pending_.shareCount = std::max<std::size_t>(pending_.shareCount, 1);
   nextOrder_ += triangles;
 }
 

@@ -38,6 +38,13 @@
 // which a tile merges the shares. So the picture is the same for any number of
 // threads. Clears of whole tiles are carried out by the thread that first draws
 // on the tile (see FrameBuffer).
+//
+// What the end of a scene draws goes to the picture only: the tiles' samples are
+// not written back, and the scene's triangles are kept instead. A frame's
+// clear of the whole target then finds nothing to write; anything else that
+// needs the samples (more triangles, a partial clear, a line, a change of
+// antialiasing, a texture the kept triangles read going away) has the kept
+// tiles drawn again, this time with their samples written back.
 
 #include <array>
 #include <memory>
@@ -98,10 +105,22 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   void textureGone(const TDirect3DTexture2& texture) override;
   void pictureChanging(const TDirect3DTexture2& texture) override;
   void applyAntialias();
-  // Draws the pending triangles into the target.
-  void flush();
-  // Whether pending triangles read `texture`.
+  struct Drawing;
+  // Whether the target's samples must be current afterwards, or only its picture.
+  enum class Samples { Current, PictureOnly };
+  // Draws the pending triangles into the target; with Current, the samples of a
+  // scene drawn for the picture only are drawn again and written back first.
+  void flush(Samples samples = Samples::Current);
+  // Draws a drawing's triangles tile by tile on all threads; with write-back the
+  // tiles' samples go to the target, else only their pixels to the picture.
+  void rasterize(Drawing& drawing, bool writeBack);
+  // Empties a drawing, keeping its storage; stops watching the textures that
+  // nothing else reads any more.
+  void release(Drawing& drawing);
+  // Whether pending or kept triangles read `texture`.
   bool pendingReads(const TDirect3DTexture2& texture) const;
+  // Whether `rects` (empty: the viewport) covers every sample with these flags.
+  bool clearsEverything(std::span<const D3DRECT> rects, std::uint32_t flags) const;
   void updateTransform();
   void preparePipeline(software::PixelPipeline& pipe) const;
   void clearRect(const software::SampleRect& r, std::uint32_t flags, std::uint32_t argb, float depth);
@@ -126,13 +145,14 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   void prepareBins(std::size_t shares);
   // The target at one sample per pixel, brought up to date on all threads when it is large.
   std::span<const std::uint32_t> resolvedPicture();
-  void rasterizeTriangles(std::size_t shares);
+
   // One tile's samples, copied out of the target while a thread draws on it.
   struct TileSamples {
     alignas(64) std::array<std::uint32_t, software::FrameBuffer::kTileSide * software::FrameBuffer::kTileSide> color;
     alignas(64) std::array<float, software::FrameBuffer::kTileSide * software::FrameBuffer::kTileSide> depth;
   };
-  void drawTile(software::Rasterizer& r, TileSamples& samples, std::uint32_t tile, std::size_t shares);
+  void drawTile(const Drawing& drawing, software::Rasterizer& r, TileSamples& samples, std::uint32_t tile,
+                bool writeBack);
   void drawLine(std::uint32_t i0, std::uint32_t i1, const software::PixelPipeline& pipe);
   void drawPoint(std::uint32_t i, const software::PixelPipeline& pipe);
   software::SampleRect viewportSamples() const;
@@ -174,15 +194,22 @@ class SoftwareDevice final : public IDirect3DDevice7, private ITextureObserver {
   std::vector<software::Rasterizer> threadRasterizers_;
   std::vector<TileSamples> tileSamples_;  // one per thread
   static constexpr int kTileShift = software::FrameBuffer::kTileShift;  // the target's tiles
-  std::vector<TriangleBins> shares_;  // one per thread; a small draw uses the first only
-  std::size_t pendingShares_ = 0;     // the shares that hold pending triangles
-  std::uint32_t nextOrder_ = 0;       // the drawing order of the next triangle
-  std::vector<Batch> batches_;        // of the pending triangles
-  std::uint32_t currentBatch_ = 0;    // the batch of the draw being set up
-  // The textures pending triangles read, each watched until they are drawn.
-  std::vector<TDirect3DTexture2*> pendingTextures_;
-  std::vector<std::uint32_t> tileOrder_;  // the tiles any share touched, each once
-  void sortBins(std::size_t shares);
+  // Triangles sorted into tiles with what they are drawn with.
+  struct Drawing {
+    std::vector<TriangleBins> shares;  // one per thread; a small draw uses the first only
+    std::size_t shareCount = 0;        // the shares that hold triangles
+    std::vector<Batch> batches;
+    // The textures the triangles read, each watched while they are kept.
+    std::vector<TDirect3DTexture2*> textures;
+    std::vector<std::uint32_t> tileOrder;  // the tiles any share touched, each once
+    bool empty() const { return shareCount == 0; }
+  };
+  Drawing pending_;  // set up, not drawn yet
+  // Drawn for the picture only: the tiles' samples are those from before it.
+  Drawing kept_;
+  std::uint32_t nextOrder_ = 0;     // the drawing order of the next triangle
+  std::uint32_t currentBatch_ = 0;  // the batch of the draw being set up
+  void sortBins(Drawing& drawing);
   std::int32_t tilesX_ = 0, tilesY_ = 0;
   software::Clipper clipper_;
   D3DVIEWPORT7 viewport_;
