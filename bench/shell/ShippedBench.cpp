@@ -1,8 +1,9 @@
 // The shipped player.
 //  - Start-up: the shipped `velorina` run headless to its first frame (read the
 //    package, load the world, draw one 1024 x 768 frame, exit), against the same
-//    program's `--version` (process start and exit alone) in the same run; and
-//    the player's own part of it in this process, without the exit.
+//    program's `--version` (process start and exit alone) in the same run; the
+//    process timed from outside until it says its first frame is out; and the
+//    player's own part of it in this process, without the exit.
 //  - A frame of the shipped world as the player draws it (1024 x 768, the header's
 //    filters and antialiasing, the view it starts with, the spheres turning) on the
 //    software device with every core, against the device's "fill" frame of
@@ -15,6 +16,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -76,6 +78,54 @@ void runProcess(benchmark::State& state, const std::vector<std::string>& args, c
     return;
   }
   for (auto _ : state) benchmark::DoNotOptimize(runPlayer(args));
+}
+
+// The process from its start to its first frame, timed from outside: the
+// player spawned with --verbose until it says that the first frame is out (SDL's
+// dummy sound device opened). Its exit, with the sound device's drain, is not
+// timed.
+double secondsToFirstFrame() {
+  int out[2];
+  if (::pipe(out) != 0) return -1;
+  const std::vector<std::string> args{"--headless", "--device", "software", "--frames", "1", "--verbose"};
+  std::vector<char*> argv{const_cast<char*>(kPlayer)};
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&files, out[1], 2);
+  posix_spawn_file_actions_addclose(&files, out[0]);
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const bool spawned = posix_spawn(&pid, kPlayer, &files, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&files);
+  ::close(out[1]);
+  std::string said;
+  double seconds = -1;
+  char chunk[512];
+  for (ssize_t n; spawned && (n = ::read(out[0], chunk, sizeof chunk)) > 0;) {
+    said.append(chunk, std::size_t(n));
+    if (seconds < 0 && said.find("first frame shown") != std::string::npos) {
+      seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+  }
+  ::close(out[0]);
+  int status = -1;
+  if (spawned) waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+void BM_ShippedProcessToFirstFrame(benchmark::State& state) {
+  ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+  for (auto _ : state) {
+    const double seconds = secondsToFirstFrame();
+    if (seconds < 0) {
+      state.SkipWithError("the shipped player failed or never said its first frame was shown");
+      return;
+    }
+    state.SetIterationTime(seconds);
+  }
 }
 
 void BM_ShippedStartupToFirstFrame(benchmark::State& state) {
@@ -167,6 +217,7 @@ void BM_SoftwareFillFrame(benchmark::State& state) {
   state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+BENCHMARK(BM_ShippedProcessToFirstFrame)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(30);
 BENCHMARK(BM_ShippedStartupToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 BENCHMARK(BM_ShippedStartupToFirstFrameWithoutSound)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 BENCHMARK(BM_ShippedRunToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);

@@ -372,6 +372,11 @@ void TDXViewerForm::DXTimerTimer() {
   Scene->Frame(WorldHeader.BackgroundColor);
   display_->Flip();
   ++frames_;
+  // Start-up timing from the outside: the moment the first frame is out.
+  if (frames_ == 1 && options_.verbose) {
+    std::fprintf(stderr, "velorina: first frame shown\n");
+    std::fflush(stderr);
+  }
   if (options_.frames && frames_ >= *options_.frames) running_ = false;
 }
 

@@ -33,7 +33,8 @@ const char* const kPlayerUsage =
     "                     be made, else software; the default)\n"
     "  --antialias        smooth the edges of surfaces (a game WAD's map is drawn\n"
     "                     without by default)\n"
-    "  --verbose          say on standard error which render device draws\n";
+    "  --verbose          say on standard error which render device draws and when\n"
+    "                     the first frame is shown\n";
 
 namespace {
 

@@ -92,6 +92,12 @@ TEST(Cli, PackedPlayerStartsWithItsWorldAndRepackingReplacesThePackage) {
   auto r = runCommand(quote(player) + " --headless --frames 1");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "\"Test World\": map \"MAP01.D3D\" (lump \"C:\\MAP01.D3D\", 5 bytes), archive of 2 entries\n");
+  // --verbose names the device and marks the first frame, once.
+  r = runCommand(quote(player) + " --headless --frames 3 --device software --verbose");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("velorina: render device: "), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("velorina: first frame shown\n"), r.err.rfind("velorina: first frame shown\n")) << r.err;
+  EXPECT_NE(r.err.find("velorina: first frame shown\n"), std::string::npos) << r.err;
 
   r = runCommand(kTool + " pack --info " + quote(player));
   EXPECT_NE(r.out.find("\"Title\": \"Test World\""), std::string::npos) << r.out;
