@@ -52,22 +52,37 @@ void must(D3DRESULT result) {
   if (result != D3DRESULT::D3D_OK) throw std::runtime_error("the software device refused the fill frame's set-up");
 }
 
-// Runs the player with `args`, its output thrown away and sound off; answers its
-// exit status.
-int runPlayer(const std::vector<std::string>& args) {
+// Starts the player with `args`, its standard output thrown away and its
+// standard error to `errorTo` (-1: thrown away too), closing `closeInChild`
+// there; answers its process id, or -1.
+pid_t spawnPlayer(const std::vector<std::string>& args, int errorTo = -1, int closeInChild = -1) {
   std::vector<char*> argv{const_cast<char*>(kPlayer)};
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   posix_spawn_file_actions_t files;
   posix_spawn_file_actions_init(&files);
   posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+  if (errorTo >= 0) {
+    posix_spawn_file_actions_adddup2(&files, errorTo, 2);
+  } else {
+    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+  }
+  if (closeInChild >= 0) posix_spawn_file_actions_addclose(&files, closeInChild);
   pid_t pid = 0;
-  int status = -1;
-  if (posix_spawn(&pid, kPlayer, &files, nullptr, argv.data(), environ) == 0) waitpid(pid, &status, 0);
+  const bool spawned = posix_spawn(&pid, kPlayer, &files, nullptr, argv.data(), environ) == 0;
   posix_spawn_file_actions_destroy(&files);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return spawned ? pid : -1;
 }
+
+// The exit status of a spawned player (-1 if it was not started or did not exit).
+int exitStatus(pid_t pid) {
+  int status = -1;
+  if (pid >= 0) waitpid(pid, &status, 0);
+  return pid >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs the player with `args`, its output thrown away; answers its exit status.
+int runPlayer(const std::vector<std::string>& args) { return exitStatus(spawnPlayer(args)); }
 
 // audioDriver: SDL's "dummy" driver opens and closes a sound device (its thread
 // included) without hardware; "none" names no driver, so the player plays silently.
@@ -87,33 +102,20 @@ void runProcess(benchmark::State& state, const std::vector<std::string>& args, c
 double secondsToFirstFrame() {
   int out[2];
   if (::pipe(out) != 0) return -1;
-  const std::vector<std::string> args{"--headless", "--device", "software", "--frames", "1", "--verbose"};
-  std::vector<char*> argv{const_cast<char*>(kPlayer)};
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t files;
-  posix_spawn_file_actions_init(&files);
-  posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_adddup2(&files, out[1], 2);
-  posix_spawn_file_actions_addclose(&files, out[0]);
   const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const bool spawned = posix_spawn(&pid, kPlayer, &files, nullptr, argv.data(), environ) == 0;
-  posix_spawn_file_actions_destroy(&files);
+  const pid_t pid = spawnPlayer({"--headless", "--device", "software", "--frames", "1", "--verbose"}, out[1], out[0]);
   ::close(out[1]);
   std::string said;
   double seconds = -1;
   char chunk[512];
-  for (ssize_t n; spawned && (n = ::read(out[0], chunk, sizeof chunk)) > 0;) {
+  for (ssize_t n; pid >= 0 && (n = ::read(out[0], chunk, sizeof chunk)) > 0;) {
     said.append(chunk, std::size_t(n));
     if (seconds < 0 && said.find("first frame shown") != std::string::npos) {
       seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
   }
   ::close(out[0]);
-  int status = -1;
-  if (spawned) waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+  return exitStatus(pid) == 0 ? seconds : -1;
 }
 
 void BM_ShippedProcessToFirstFrame(benchmark::State& state) {
