@@ -21,7 +21,7 @@ foreach(f IN LISTS files)
 endforeach()
 file(WRITE ${OUT}.tmp
 "// Generated from data/resources by the build; do not edit.
-#include \"platform/EmbeddedResources.h\"
+#include \"archive/EmbeddedResources.h\"
 
 namespace {
 ${body}

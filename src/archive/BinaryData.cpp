@@ -1,6 +1,6 @@
 #include "archive/BinaryData.h"
 
-#include "platform/Resources.h"
+#include "archive/Resources.h"
 
 namespace velorina {
 

@@ -8,7 +8,7 @@
 
 #include "archive/FileStream.h"
 #include "archive/Wad.h"
-#include "platform/Resources.h"
+#include "archive/Resources.h"
 
 namespace velorina {
 

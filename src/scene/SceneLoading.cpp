@@ -17,7 +17,7 @@
 #include "scene/SceneMapSink.h"
 #include "doommap/WadProbe.h"
 #include "imaging/PictureRegistry.h"
-#include "platform/Resources.h"
+#include "archive/Resources.h"
 #include "platform/sound/SoundDevice.h"
 #include "platform/sound/null/NullAudioOutput.h"
 #include "scene/objects/Sound.h"

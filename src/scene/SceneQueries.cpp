@@ -14,7 +14,7 @@
 #include "doommap/LumpReference.h"
 #include "doommap/WadProbe.h"
 #include "imaging/PictureRegistry.h"
-#include "platform/Resources.h"
+#include "archive/Resources.h"
 #include "platform/sound/SoundDevice.h"
 #include "platform/sound/null/NullAudioOutput.h"
 #include "scene/objects/Sound.h"

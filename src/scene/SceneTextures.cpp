@@ -10,7 +10,7 @@
 #include "imaging/PictureRegistry.h"
 #include "imaging/PixelConversion.h"
 #include "imaging/TextureShape.h"
-#include "platform/Resources.h"
+#include "archive/Resources.h"
 #include "platform/render/Direct3DTexture2.h"
 #include "scene/Scene.h"
 #include "scene/SceneMapSink.h"

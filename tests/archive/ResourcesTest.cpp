@@ -1,4 +1,4 @@
-#include "platform/Resources.h"
+#include "archive/Resources.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "archive/CompressedBlock.h"
 #include "geometry/BuiltInFont.h"
 #include "geometry/PolygonMeasure.h"
-#include "platform/Resources.h"
+#include "archive/Resources.h"
 #include "support/GoldenImage.h"
 
 namespace velorina {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/EmbeddedResources.h"
+#include "archive/EmbeddedResources.h"
 
 namespace velorina {
 

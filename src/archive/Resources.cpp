@@ -1,4 +1,4 @@
-#include "platform/Resources.h"
+#include "archive/Resources.h"
 
 #include "archive/Error.h"
 #include "archive/Messages.h"
