@@ -533,6 +533,8 @@ void SoftwareDevice::release(Drawing& d) {
   d.shareCount = 0;
   d.batches.clear();
   d.tileOrder.clear();
+  // The list is taken out while it is gone through, so that pendingReads
+  // answers for the other drawing only.
   std::vector<TDirect3DTexture2*> textures;
   textures.swap(d.textures);
   for (TDirect3DTexture2* t : textures)
